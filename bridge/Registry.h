@@ -1,0 +1,53 @@
+#pragma once
+#include "host/HostApi.h"
+
+// One source known to the bridge: its window, the inner id (the window's decimal text), the
+// settings element inbound messages write into, and the last text the companion pushed.
+struct SourceRecord {
+    HWND window = nullptr;
+    String innerId;
+    XElement* settings = nullptr;  // not owned; cleared when the record is retired
+    int textFlag = 0;
+    String text;                   // declared last, so destroyed before innerId
+};
+
+// The window handle as text: its low 32 bits read as a signed decimal ("0" for null).
+String WindowIdText(HWND window);
+
+// The bridge's table of sources: a contiguous array over MainAllocator storage that only grows,
+// by half its size each time. Records are never removed before ReleaseRegistry.
+class SourceRegistry {
+public:
+    static constexpr std::size_t kMaxRecords = 329406144173384850ull;
+
+    SourceRegistry() noexcept = default;
+    SourceRegistry(const SourceRegistry&) = delete;
+    SourceRegistry& operator=(const SourceRegistry&) = delete;
+    ~SourceRegistry() { ReleaseRegistry(); }
+
+    // Appends a copy of `record`, which may itself live in the registry. Throws
+    // std::length_error at the maximum count and std::bad_alloc when memory runs out; the
+    // registry is then unchanged.
+    void AppendSourceRecord(const SourceRecord& record);
+    // The first record, in append order, with this inner id / window; null when none.
+    SourceRecord* FindRecordByInnerId(const String& id) noexcept;
+    SourceRecord* FindRecordByWindow(HWND window) noexcept;
+    // Marks every record with this inner id as retired: ".delete" is appended to its inner id
+    // and it lets go of the settings element, which its source no longer guarantees.
+    void RetireSourceRecords(const String& id);
+    // Destroys every record and frees the storage.
+    void ReleaseRegistry() noexcept;
+
+    SourceRecord* Begin() const noexcept { return begin; }
+    SourceRecord* End() const noexcept { return end; }
+    std::size_t Count() const noexcept { return static_cast<std::size_t>(end - begin); }
+    std::size_t Capacity() const noexcept { return static_cast<std::size_t>(capacity - begin); }
+
+    // The capacity after growing from `capacity` when `count` records are held.
+    static std::size_t GrownCapacity(std::size_t capacity, std::size_t count) noexcept;
+
+private:
+    SourceRecord* begin = nullptr;
+    SourceRecord* end = nullptr;
+    SourceRecord* capacity = nullptr;
+};

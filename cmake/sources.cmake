@@ -1,0 +1,23 @@
+# Source lists shared by the Windows and native builds.
+
+# The host library stand-in; all of it is portable but the PNG writer.
+set(HOST_SOURCES
+  host/Alloc.cpp
+  host/Graphics.cpp
+  host/ImageSource.cpp
+  host/Services.cpp
+  host/String.cpp
+  host/XElement.cpp
+)
+
+# Plugin code that decides things and touches no Win32: built and tested natively too.
+set(PORTABLE_SOURCES
+  bridge/Registry.cpp
+)
+
+# Plugin code at the Win32, GDI, GDI+ and COM edges.
+set(WINDOWS_SOURCES
+  plugin/Exports.cpp
+  plugin/PluginState.cpp
+  bridge/RuntimeHost.cpp
+)

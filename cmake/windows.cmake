@@ -1,0 +1,39 @@
+# The Windows build: the host library stand-in (HostApi.dll), the plugin (TavikSongList.dll)
+# over a static library of its code, the tools and the Windows tests, run under Wine.
+
+# Plain -static: the programs import nothing but system DLLs (no MinGW runtime DLL to ship).
+add_link_options(-static)
+add_compile_definitions(UNICODE _UNICODE)
+
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+set(PLUGIN_DIR ${CMAKE_BINARY_DIR}/bin/plugins)
+
+# Wine runner used by CTest for every Windows program.
+set(WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+set(PREFIX_INIT ${CMAKE_SOURCE_DIR}/scripts/wine-prefix-init)
+configure_file(${CMAKE_SOURCE_DIR}/cmake/wine-run.in ${CMAKE_BINARY_DIR}/wine-run @ONLY
+               FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
+
+include(${CMAKE_SOURCE_DIR}/cmake/sources.cmake)
+
+# ---- host library stand-in
+add_library(HostApi SHARED ${HOST_SOURCES} host/Png.cpp)
+target_include_directories(HostApi PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_definitions(HostApi PRIVATE HOSTAPI_BUILD)
+target_link_libraries(HostApi PRIVATE gdiplus)
+set_target_properties(HostApi PROPERTIES PREFIX "")
+
+# ---- the plugin's code, linked by the DLL, the tests and the tools
+add_library(songlist STATIC ${PORTABLE_SOURCES} ${WINDOWS_SOURCES})
+target_include_directories(songlist PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(songlist PUBLIC HostApi gdiplus gdi32 user32 shell32 ole32)
+
+add_library(TavikSongList SHARED plugin/DllMain.cpp plugin/TavikSongList.def)
+target_link_libraries(TavikSongList PRIVATE songlist)
+set_target_properties(TavikSongList PROPERTIES PREFIX "" LIBRARY_OUTPUT_DIRECTORY ${PLUGIN_DIR}
+                      RUNTIME_OUTPUT_DIRECTORY ${PLUGIN_DIR})
+
+add_subdirectory(tools)
+add_subdirectory(tests)

@@ -1,0 +1,75 @@
+#pragma once
+// What the host program itself does with the host library: the list of registered source
+// classes, delivery of hotkeys, the frame canvas, the log and message-box records, and a few
+// levers for tests. Plugins never include this header.
+#include "host/HostApi.h"
+
+#include <cstdint>
+
+struct HostSourceClass {
+    CTSTR className;
+    CTSTR displayName;
+    OBSCREATEPROC create;
+    OBSCONFIGPROC configure;
+};
+
+HOSTAPI unsigned HostSourceClassCount();
+HOSTAPI const HostSourceClass* HostGetSourceClass(unsigned index);
+HOSTAPI const HostSourceClass* HostFindSourceClass(CTSTR className);
+HOSTAPI void HostClearSourceClasses();
+
+// Calls every registered hotkey for this key code; returns how many callbacks ran.
+HOSTAPI unsigned HostDeliverHotkey(DWORD keyCode, bool down);
+// Calls every registered hotkey with its own key code.
+HOSTAPI unsigned HostDeliverAllHotkeys(bool down);
+HOSTAPI unsigned HostHotkeyCount();
+// The key code registered under `id`, or 0 when the id is not registered.
+HOSTAPI DWORD HostHotkeyKey(UINT id);
+// While set, OBSCreateHotkey registers nothing and returns 0.
+HOSTAPI void HostFailHotkeyCreation(bool fail);
+
+struct HostMessageBox {
+    HWND owner;
+    CTSTR text;
+    CTSTR caption;  // null when none was given
+    UINT flags;
+};
+HOSTAPI unsigned HostMessageBoxCount();
+HOSTAPI const HostMessageBox* HostGetMessageBox(unsigned index);
+HOSTAPI void HostClearMessageBoxes();
+
+// Log lines as written (without the trailing line break), also kept in memory for tests.
+HOSTAPI unsigned HostLogLineCount();
+HOSTAPI CTSTR HostGetLogLine(unsigned index);
+HOSTAPI void HostClearLog();
+// Also writes the log, as UTF-8, to this file (null stops). False when it cannot be opened.
+HOSTAPI bool HostSetLogFile(CTSTR path);
+// Whether log lines are echoed on standard output (on by default).
+HOSTAPI void HostSetLogEcho(bool echo);
+
+HOSTAPI unsigned HostColorControlInits();
+HOSTAPI HINSTANCE HostColorControlModule();
+
+// The frame canvas that DrawSprite composites onto: opaque BGRA rows, top to bottom.
+HOSTAPI void HostCanvasReset(unsigned width, unsigned height, std::uint32_t argb);
+HOSTAPI unsigned HostCanvasWidth();
+HOSTAPI unsigned HostCanvasHeight();
+HOSTAPI const unsigned char* HostCanvasPixels();
+
+// Textures: their pixels (BGRA, straight alpha), how many times SetImage replaced them, and how
+// many exist.
+HOSTAPI const unsigned char* HostTexturePixels(const Texture* texture);
+HOSTAPI long HostTextureUploads(const Texture* texture);
+HOSTAPI long HostLiveTextures();
+// The next `count` CreateTexture calls return null (a negative count: all of them).
+HOSTAPI void HostFailTextureCreation(int count);
+
+#ifdef _WIN32
+// Writes BGRA pixels (straight alpha) as a PNG file with GDI+'s encoder; GDI+ must be started.
+HOSTAPI bool HostSavePng(CTSTR path, const unsigned char* bgra, unsigned width, unsigned height);
+#endif
+
+// The texture of the most recent DrawSprite call since the last reset (null after a reset), so
+// the host can tell which texture a source's Draw showed.
+HOSTAPI const Texture* HostLastSpriteTexture();
+HOSTAPI void HostResetLastSpriteTexture();

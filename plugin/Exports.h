@@ -1,0 +1,10 @@
+#pragma once
+#include "host/Platform.h"
+
+// The plugin's four entry points, the only exports of its DLL.
+extern "C" {
+bool LoadPlugin();
+void UnloadPlugin();
+CTSTR GetPluginName();
+CTSTR GetPluginDescription();
+}

@@ -1,0 +1,38 @@
+#pragma once
+#include "bridge/ClrHosting.h"
+#include "bridge/Registry.h"
+#include "host/HostApi.h"
+
+namespace Gdiplus { class GpStringFormat; }
+using GpStringFormatHandle = Gdiplus::GpStringFormat*;
+
+// The one process-wide record. The members that need set-up are declared in the order they are
+// set up when the library loads (the registry first, so its release runs last at unload); the
+// plain values follow. No field is guarded by a lock: each is written on the host threads that
+// the operations owning it run on.
+struct PluginState {
+    SourceRegistry registry;
+    String defaultText;
+    String displayText;
+    HRESULT lastResult = 0;            // the outcome of the most recent runtime call
+    ICLRMetaHost* metaHost = nullptr;  // created during loading; null when that failed
+    String sharedText;
+
+    HINSTANCE moduleHandle = nullptr;
+    ICLRRuntimeInfo* runtimeInfo = nullptr;
+    ICLRRuntimeHost* runtimeHost = nullptr;  // not null while the bridge runs
+    bool bridgeEnabled = false;              // off, and nothing in the plugin turns it on
+    int usingAscii = 0;
+    UINT hotkeyId = 0;
+    int currentHotkeyCode = -1;
+    int lastLaunchTime = 0;
+    COPYDATASTRUCT* lastCopyData = nullptr;
+    GpStringFormatHandle genericFormat = nullptr;
+
+    PluginState();
+};
+
+extern PluginState g_plugin;
+
+// The library's attach routine: keeps the module handle on process attach, ignores the rest.
+void OnLibraryNotification(HINSTANCE module, DWORD reason) noexcept;

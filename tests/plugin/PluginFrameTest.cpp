@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "host/HostSide.h"
+#include "plugin/Constants.h"
+#include "plugin/Exports.h"
+#include "plugin/PluginState.h"
+
+namespace {
+
+std::set<std::string> ExportNames(HMODULE module) {
+    std::set<std::string> names;
+    auto* base = reinterpret_cast<const unsigned char*>(module);
+    auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+    if (!dir.VirtualAddress) return names;
+    auto* exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + dir.VirtualAddress);
+    auto* nameRvas = reinterpret_cast<const DWORD*>(base + exports->AddressOfNames);
+    for (DWORD i = 0; i < exports->NumberOfNames; ++i) names.insert(reinterpret_cast<const char*>(base + nameRvas[i]));
+    // Exports by ordinal only would escape the name list.
+    EXPECT_EQ(exports->NumberOfFunctions, exports->NumberOfNames);
+    return names;
+}
+
+TEST(PluginDll, ExportsExactlyTheFourEntryPoints) {
+    HMODULE module = LoadLibraryW(L"plugins\\TavikSongList.dll");
+    ASSERT_NE(module, nullptr) << GetLastError();
+    EXPECT_EQ(ExportNames(module), (std::set<std::string>{"LoadPlugin", "UnloadPlugin", "GetPluginName", "GetPluginDescription"}));
+    FreeLibrary(module);
+}
+
+TEST(PluginDll, LoadsThroughItsExportsAndKeepsItsModuleHandle) {
+    HMODULE module = LoadLibraryW(L"plugins\\TavikSongList.dll");
+    ASSERT_NE(module, nullptr);
+    auto load = reinterpret_cast<bool (*)()>(reinterpret_cast<void*>(GetProcAddress(module, "LoadPlugin")));
+    auto unload = reinterpret_cast<void (*)()>(reinterpret_cast<void*>(GetProcAddress(module, "UnloadPlugin")));
+    auto name = reinterpret_cast<CTSTR (*)()>(reinterpret_cast<void*>(GetProcAddress(module, "GetPluginName")));
+    auto description = reinterpret_cast<CTSTR (*)()>(reinterpret_cast<void*>(GetProcAddress(module, "GetPluginDescription")));
+    ASSERT_TRUE(load && unload && name && description);
+    unsigned inits = HostColorControlInits();
+    HostClearSourceClasses();
+    EXPECT_TRUE(load());
+    EXPECT_EQ(HostColorControlInits(), inits + 1);
+    EXPECT_EQ(HostColorControlModule(), module);  // stored by the attach routine
+    EXPECT_STREQ(name(), L"Tavik直播点歌插件");
+    EXPECT_STREQ(description(), L"Tavik直播点歌");
+    unload();
+    HostClearSourceClasses();
+    FreeLibrary(module);
+}
+
+TEST(PluginState, HoldsItsLoadValues) {
+    // Nothing in this test program has run a frame or touched the plugin yet.
+    EXPECT_TRUE(g_plugin.defaultText == L"请在点歌平台中启动点歌系统");
+    EXPECT_TRUE(g_plugin.displayText == L"请在点歌平台中启动点歌系统");
+    EXPECT_NE(g_plugin.displayText.Array(), g_plugin.defaultText.Array());  // a copy
+    EXPECT_FALSE(g_plugin.sharedText.IsValid());
+    EXPECT_EQ(g_plugin.currentHotkeyCode, -1);
+    EXPECT_EQ(g_plugin.hotkeyId, 0u);
+    EXPECT_EQ(g_plugin.lastLaunchTime, 0);
+    EXPECT_EQ(g_plugin.usingAscii, 0);
+    EXPECT_FALSE(g_plugin.bridgeEnabled);
+    EXPECT_EQ(g_plugin.runtimeInfo, nullptr);
+    EXPECT_EQ(g_plugin.runtimeHost, nullptr);
+    EXPECT_EQ(g_plugin.lastCopyData, nullptr);
+    EXPECT_EQ(g_plugin.genericFormat, nullptr);
+    EXPECT_EQ(g_plugin.registry.Count(), 0u);
+    EXPECT_EQ(g_plugin.registry.Begin(), nullptr);
+    // The meta host exists exactly when its creation succeeded (Wine without Mono may do
+    // either, depending on the prefix); lastResult holds that outcome.
+    EXPECT_EQ(g_plugin.metaHost != nullptr, SUCCEEDED(g_plugin.lastResult));
+}
+
+TEST(PluginState, AttachRoutineKeepsTheHandleFromProcessAttachOnly) {
+    HINSTANCE saved = g_plugin.moduleHandle;
+    auto* a = reinterpret_cast<HINSTANCE>(0x1000);
+    auto* b = reinterpret_cast<HINSTANCE>(0x2000);
+    OnLibraryNotification(a, DLL_PROCESS_ATTACH);
+    EXPECT_EQ(g_plugin.moduleHandle, a);
+    for (DWORD reason : {DWORD(DLL_THREAD_ATTACH), DWORD(DLL_THREAD_DETACH), DWORD(DLL_PROCESS_DETACH)}) {
+        OnLibraryNotification(b, reason);
+        EXPECT_EQ(g_plugin.moduleHandle, a) << reason;
+    }
+    g_plugin.moduleHandle = saved;
+}
+
+TEST(PluginExports, NamesAndUnloadWithTheSwitchOff) {
+    EXPECT_STREQ(GetPluginName(), names::kPluginName);
+    EXPECT_STREQ(GetPluginDescription(), L"Tavik直播点歌");
+    unsigned classes = HostSourceClassCount();
+    HostClearMessageBoxes();
+    UnloadPlugin();  // does nothing with the switch off
+    EXPECT_EQ(HostSourceClassCount(), classes);
+    EXPECT_EQ(HostMessageBoxCount(), 0u);
+    EXPECT_EQ(g_plugin.runtimeHost, nullptr);
+}
+
+}  // namespace

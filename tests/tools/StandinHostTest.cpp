@@ -1,0 +1,98 @@
+#include "host/Platform.h"  // windows.h before gdiplus.h
+#include <gdiplus.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "host/HostSide.h"
+#include "tests/support/Process.h"
+
+namespace {
+
+struct Image {
+    unsigned width = 0, height = 0;
+    std::vector<std::uint32_t> argb;
+    std::uint32_t At(unsigned x, unsigned y) const { return argb[std::size_t(y) * width + x]; }
+};
+
+bool LoadPng(const std::wstring& path, Image& image) {
+    using namespace Gdiplus;
+    using namespace Gdiplus::DllExports;
+    GpBitmap* bitmap = nullptr;
+    if (GdipCreateBitmapFromFile(path.c_str(), &bitmap) != Ok) return false;
+    UINT w = 0, h = 0;
+    GdipGetImageWidth(bitmap, &w);
+    GdipGetImageHeight(bitmap, &h);
+    image.width = w;
+    image.height = h;
+    image.argb.resize(std::size_t(w) * h);
+    BitmapData data{};
+    Rect rect(0, 0, static_cast<INT>(w), static_cast<INT>(h));
+    bool ok = GdipBitmapLockBits(bitmap, &rect, ImageLockModeRead, PixelFormat32bppARGB, &data) == Ok;
+    if (ok) {
+        for (UINT y = 0; y < h; ++y)
+            std::memcpy(&image.argb[std::size_t(y) * w], static_cast<const char*>(data.Scan0) + std::ptrdiff_t(y) * data.Stride, w * 4);
+        GdipBitmapUnlockBits(bitmap, &data);
+    }
+    GdipDisposeImage(bitmap);
+    return ok;
+}
+
+TEST(StandinHost, RunsFramesComposesAndSavesThePictures) {
+    CreateDirectoryW(L"standin_out", nullptr);
+    DeleteFileW(L"standin_out\\canvas.png");
+    DeleteFileW(L"standin_out\\scene.txt");
+    DeleteFileW(L"standin_out\\box.png");
+    ProcessResult run = RunProcess(
+        L"standin_host.exe --quiet --plugins testplugins --canvas 64x48 --fps 0 --source RectSource box"
+        L" --configure box --frames 3 --save-scene standin_out\\scene.txt --canvas-png standin_out\\canvas.png"
+        L" --texture-png standin_out",
+        30000);
+    ASSERT_TRUE(run.started);
+    ASSERT_EQ(run.exitCode, 0u) << run.output;
+    EXPECT_NE(run.output.find("loaded plugin RectPlugin.dll"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("ran 3 frames"), std::string::npos) << run.output;
+
+    Image canvas;
+    ASSERT_TRUE(LoadPng(L"standin_out\\canvas.png", canvas));
+    ASSERT_EQ(canvas.width, 64u);
+    ASSERT_EQ(canvas.height, 48u);
+    // The configure callback sized the source to 40x20 at (0, 0): each texel is 10x10.
+    EXPECT_EQ(canvas.At(5, 5), 0xFFFF0000u);    // red
+    EXPECT_EQ(canvas.At(15, 5), 0xFF00FF00u);   // green
+    EXPECT_EQ(canvas.At(25, 5), 0xFF0000FFu);   // blue
+    EXPECT_EQ(canvas.At(35, 15), 0xFFFFFF00u);  // yellow
+    const std::uint32_t background = canvas.At(60, 40);
+    EXPECT_EQ(background, 0xFF1E2430u);
+    // Half-transparent white over the background.
+    const std::uint32_t blended = canvas.At(35, 5);
+    EXPECT_EQ((blended >> 16) & 0xFF, (0xFFu * 128 + 0x1Eu * 127 + 127) / 255);
+
+    Image texture;
+    ASSERT_TRUE(LoadPng(L"standin_out\\box.png", texture));
+    EXPECT_EQ(texture.width, 4u);
+    EXPECT_EQ(texture.height, 2u);
+    EXPECT_EQ(texture.At(3, 0), 0x80FFFFFFu);  // straight alpha survives
+
+    XConfig scene;
+    ASSERT_TRUE(scene.Open(L"standin_out\\scene.txt")) << scene.ErrorText();
+    XElement* box = scene.GetRootElement()->GetElement(L"sources")->GetElement(L"box");
+    ASSERT_NE(box, nullptr);
+    EXPECT_STREQ(box->GetString(L"class"), L"RectSource");
+    EXPECT_EQ(box->GetElement(L"data")->GetInt(L"frames", 0), 3);
+    EXPECT_FLOAT_EQ(box->GetFloat(L"cx", 0), 40.0f);
+}
+
+TEST(StandinHost, ReportsUnknownOptionsAndMissingSources) {
+    ProcessResult run = RunProcess(L"standin_host.exe --quiet --plugins testplugins --bogus", 30000);
+    ASSERT_TRUE(run.started);
+    EXPECT_EQ(run.exitCode, 2u);
+    run = RunProcess(L"standin_host.exe --quiet --plugins testplugins --configure nobody", 30000);
+    EXPECT_EQ(run.exitCode, 1u);
+    EXPECT_NE(run.output.find("no source named nobody"), std::string::npos) << run.output;
+}
+
+}  // namespace
