@@ -13,11 +13,16 @@ set(HOST_SOURCES
 # Plugin code that decides things and touches no Win32: built and tested natively too.
 set(PORTABLE_SOURCES
   bridge/Registry.cpp
+  companion/LauncherThrottle.cpp
+  companion/SharedBlockParser.cpp
 )
 
 # Plugin code at the Win32, GDI, GDI+ and COM edges.
 set(WINDOWS_SOURCES
+  companion/Launcher.cpp
+  companion/SharedBlock.cpp
   plugin/Exports.cpp
+  plugin/Handles.cpp
   plugin/PluginState.cpp
   bridge/RuntimeHost.cpp
 )

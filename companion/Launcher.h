@@ -1,0 +1,20 @@
+#pragma once
+#include "host/HostApi.h"
+
+// The two-second throttle: records `now` in `lastLaunchTime` and says whether at least two
+// seconds passed since the previous call (signed 32-bit arithmetic, so a clock set back counts
+// as too soon).
+bool PassLaunchThrottle(int& lastLaunchTime, int now) noexcept;
+
+// The low 32 bits of the calendar clock's seconds since 1970, as a signed number.
+int CalendarSecondsLow32() noexcept;
+
+// Wakes the companion (message 1129 to the first of its two windows found) or starts its
+// executable. Returns -1 when refused by the throttle, 0 when woken or started, otherwise the
+// system's last-error code after a failed start.
+int LaunchCompanion();
+// The same at a given time, for tests of the throttle.
+int LaunchCompanionAt(int now);
+
+// The host hotkey callback: the key's release sends message 1230 to the companion's main window.
+void OnCompanionHotkey(DWORD hotkey, UPARAM param, bool down) noexcept;

@@ -1,0 +1,11 @@
+#include "plugin/Handles.h"
+
+#include <cstring>
+
+#include "host/Alloc.h"
+
+unique_block::unique_block(std::size_t bytes) noexcept : block(MainAllocator->Allocate(bytes)) {
+    if (block) std::memset(block, 0, bytes);
+}
+
+unique_block::~unique_block() { MainAllocator->Free(block); }
