@@ -15,6 +15,7 @@ set(PORTABLE_SOURCES
   bridge/Registry.cpp
   companion/LauncherThrottle.cpp
   companion/SharedBlockParser.cpp
+  source/Sizing.cpp
 )
 
 # Plugin code at the Win32, GDI, GDI+ and COM edges.
@@ -24,5 +25,10 @@ set(WINDOWS_SOURCES
   plugin/Exports.cpp
   plugin/Handles.cpp
   plugin/PluginState.cpp
+  source/Callbacks.cpp
+  source/Gdip.cpp
+  source/Measure.cpp
+  source/Rasteriser.cpp
+  source/SongListSource.cpp
   bridge/RuntimeHost.cpp
 )

@@ -92,13 +92,13 @@ bool Apply(const wchar_t* text, const Content& content, XElement* settings, int&
     if (content.settingsApplied) {
         if (settings) {
             const String font(text + content.font.offset, content.font.length);
-            settings->SetString(kFontKey, font.c_str());
+            settings->SetString(keys::kFont, font.c_str());
             for (std::size_t i = 0; i < kLookFields; ++i) settings->SetInt(kLookKeys[i], content.look[i]);
         }
         // A line of 14 fields carries no hotkey code; the registered hotkey stays as it is.
         if (content.hasHotkeyCode && content.hotkeyCode != currentHotkeyCode) {
             currentHotkeyCode = content.hotkeyCode;
-            if (settings) settings->SetInt(kHotkeyKey, content.hotkeyCode);
+            if (settings) settings->SetInt(keys::kHotkey, content.hotkeyCode);
             if (hotkeyId != 0) {
                 OBSDeleteHotkey(hotkeyId);
                 hotkeyId = 0;

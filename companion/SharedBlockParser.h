@@ -9,6 +9,7 @@
 #include <cstddef>
 
 #include "host/HostApi.h"
+#include "plugin/Constants.h"
 
 namespace block {
 
@@ -19,13 +20,12 @@ inline constexpr std::size_t kSettingsFields = 14;  // "Set", the font and the l
 inline constexpr std::size_t kFirstTextField = 15;  // after the hotkey code in field 14
 inline constexpr std::size_t kMaxLines = 64;        // the header and 63 lines to show
 
-// The settings keys of fields 2 to 13, in field order; field 1 is "font", field 14 "hotkey".
+// The settings keys of fields 2 to 13, in field order; field 1 is the font, field 14 the hotkey.
 inline constexpr const wchar_t* kLookKeys[kLookFields] = {
-    L"fontSize", L"color",   L"textOpacity", L"backgroundColor", L"backgroundOpacity", L"bold",
-    L"italic",   L"underline", L"outline",   L"outlineSize",     L"outlineColor",      L"outlineOpacity",
+    keys::kFontSize, keys::kColor,     keys::kTextOpacity, keys::kBackgroundColor, keys::kBackgroundOpacity,
+    keys::kBold,     keys::kItalic,    keys::kUnderline,   keys::kOutline,         keys::kOutlineSize,
+    keys::kOutlineColor, keys::kOutlineOpacity,
 };
-inline constexpr const wchar_t* kFontKey = L"font";
-inline constexpr const wchar_t* kHotkeyKey = L"hotkey";
 
 struct Span {
     std::size_t offset = 0;

@@ -21,6 +21,7 @@ Canvas g_canvas;
 
 GraphicsSystem g_graphicsSystem;
 const Texture* g_lastSprite = nullptr;
+float g_lastSpriteRect[4] = {};
 
 constexpr unsigned kLargestSide = 16384;
 
@@ -76,6 +77,10 @@ Texture* GraphicsSystem::CreateTexture(unsigned width, unsigned height, GSColorF
 void GraphicsSystem::DrawSprite(Texture* texture, DWORD color, float x, float y, float x2, float y2) {
     if (!texture) return;
     g_lastSprite = texture;
+    g_lastSpriteRect[0] = x;
+    g_lastSpriteRect[1] = y;
+    g_lastSpriteRect[2] = x2;
+    g_lastSpriteRect[3] = y2;
     if (g_canvas.pixels.empty()) return;
     if (!(x2 > x) || !(y2 > y)) return;  // also refuses NaN
     const float scaleX = static_cast<float>(texture->Width()) / (x2 - x);
@@ -131,3 +136,6 @@ void HostFailTextureCreation(int count) { g_failTextures = count; }
 
 const Texture* HostLastSpriteTexture() { return g_lastSprite; }
 void HostResetLastSpriteTexture() { g_lastSprite = nullptr; }
+void HostLastSpriteRect(float rect[4]) {
+    for (int i = 0; i < 4; ++i) rect[i] = g_lastSpriteRect[i];
+}

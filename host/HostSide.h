@@ -72,4 +72,6 @@ HOSTAPI bool HostSavePng(CTSTR path, const unsigned char* bgra, unsigned width, 
 // The texture of the most recent DrawSprite call since the last reset (null after a reset), so
 // the host can tell which texture a source's Draw showed.
 HOSTAPI const Texture* HostLastSpriteTexture();
+// The rectangle (x, y, x2, y2) of the most recent DrawSprite call.
+HOSTAPI void HostLastSpriteRect(float rect[4]);
 HOSTAPI void HostResetLastSpriteTexture();

@@ -59,3 +59,34 @@ inline constexpr const char* kMappingFailed = "Could not create file mapping obj
 inline constexpr const char* kViewFailed = "Could not map view of file (%d).\n";
 
 }  // namespace names
+
+// Settings keys: the source's look and size in its "data" element, "cx"/"cy" on the source's
+// own element.
+namespace keys {
+
+inline constexpr const wchar_t* kData = L"data";
+inline constexpr const wchar_t* kCx = L"cx";
+inline constexpr const wchar_t* kCy = L"cy";
+inline constexpr const wchar_t* kFont = L"font";
+inline constexpr const wchar_t* kFontSize = L"fontSize";
+inline constexpr const wchar_t* kColor = L"color";
+inline constexpr const wchar_t* kTextOpacity = L"textOpacity";
+inline constexpr const wchar_t* kBackgroundColor = L"backgroundColor";
+inline constexpr const wchar_t* kBackgroundOpacity = L"backgroundOpacity";
+inline constexpr const wchar_t* kBold = L"bold";
+inline constexpr const wchar_t* kItalic = L"italic";
+inline constexpr const wchar_t* kUnderline = L"underline";
+inline constexpr const wchar_t* kOutline = L"outline";
+inline constexpr const wchar_t* kOutlineSize = L"outlineSize";
+inline constexpr const wchar_t* kOutlineColor = L"outlineColor";
+inline constexpr const wchar_t* kOutlineOpacity = L"outlineOpacity";
+inline constexpr const wchar_t* kHotkey = L"hotkey";
+inline constexpr const wchar_t* kBaseSizeCx = L"baseSizeCX";
+inline constexpr const wchar_t* kBaseSizeCy = L"baseSizeCY";
+inline constexpr const wchar_t* kRandomColor = L"RandomColor";
+inline constexpr const wchar_t* kRandomForeColor = L"RandomForeColor";
+inline constexpr const wchar_t* kInnerId = L"innerId";
+inline constexpr const wchar_t* kUsingAscii = L"usingASCII";
+inline constexpr const wchar_t* kFreeList = L"free_list";
+
+}  // namespace keys

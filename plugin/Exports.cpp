@@ -2,10 +2,13 @@
 
 #include "plugin/Constants.h"
 #include "plugin/PluginState.h"
+#include "source/Callbacks.h"
 
 extern "C" bool LoadPlugin() {
     try {
         InitColorControl(g_plugin.moduleHandle);
+        API->RegisterImageSourceClass(names::kPluginName, names::kSourceDisplayName, CreateSongListSource,
+                                      ConfigureSongListSource);
         return true;
     } catch (...) {
         return false;

@@ -7,47 +7,11 @@
 #include "host/HostSide.h"
 #include "plugin/Constants.h"
 #include "plugin/PluginState.h"
+#include "tests/support/Companion.h"
 
 namespace {
 
-// Top-level windows with the companion's titles, owned by the test, recording what they get.
-struct Received {
-    HWND window;
-    UINT message;
-};
-std::vector<Received> g_received;
-
-LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == names::kWakeMessage || message == names::kHotkeyMessage) {
-        EXPECT_EQ(wParam, 0u);
-        EXPECT_EQ(lParam, 0);
-        g_received.push_back({window, message});
-        return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
-class CompanionWindow {
-public:
-    explicit CompanionWindow(CTSTR title) {
-        static bool registered = false;
-        if (!registered) {
-            WNDCLASSW c{};
-            c.lpfnWndProc = RecordingProc;
-            c.hInstance = GetModuleHandleW(nullptr);
-            c.lpszClassName = L"CompanionWindowForTests";
-            registered = RegisterClassW(&c) != 0;
-        }
-        window = CreateWindowExW(0, L"CompanionWindowForTests", title, WS_OVERLAPPEDWINDOW, 0, 0, 10, 10, nullptr, nullptr,
-                                 GetModuleHandleW(nullptr), nullptr);
-        EXPECT_NE(window, nullptr);
-    }
-    ~CompanionWindow() { DestroyWindow(window); }
-    HWND get() const { return window; }
-
-private:
-    HWND window;
-};
+std::vector<CompanionWindow::Message>& g_received = CompanionWindow::Received();
 
 TEST(LaunchThrottle, RefusesCallsWithinTwoSeconds) {
     struct Case { const char* name; int last; std::vector<int> calls; std::vector<bool> pass; } cases[] = {

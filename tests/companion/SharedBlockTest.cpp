@@ -11,32 +11,9 @@
 #include "host/HostSide.h"
 #include "plugin/Constants.h"
 #include "plugin/PluginState.h"
+#include "tests/support/Companion.h"
 
 namespace {
-
-// Plays the companion's part: holds the named block and writes UTF-16 units into it.
-class CompanionBlock {
-public:
-    explicit CompanionBlock(DWORD bytes = names::kSharedBlockBytes) {
-        mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, bytes, names::kSharedBlockName);
-        view = mapping ? static_cast<unsigned char*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, bytes)) : nullptr;
-    }
-    ~CompanionBlock() {
-        if (view) UnmapViewOfFile(view);
-        if (mapping) CloseHandle(mapping);
-    }
-    void Write(const std::wstring& text) {
-        std::memset(view, 0, names::kSharedBlockBytes);
-        for (std::size_t i = 0; i < text.size() && i < 1024; ++i) {
-            const auto unit = static_cast<std::uint16_t>(text[i]);
-            std::memcpy(view + 2 * i, &unit, 2);
-        }
-    }
-    unsigned char* view;
-
-private:
-    HANDLE mapping;
-};
 
 // Captures what the process writes on standard output during one call.
 std::string CaptureStdout(const std::function<void()>& action) {
@@ -82,7 +59,7 @@ TEST_F(SharedBlockReader, CompanionNotRunningChangesNothing) {
 
 TEST_F(SharedBlockReader, ReadsWhatTheCompanionWrote) {
     CompanionBlock block;
-    ASSERT_NE(block.view, nullptr);
+    ASSERT_TRUE(block.Ok());
     block.Write(L"Set|宋体|42|-28672|100|-16777216|0|0|0|0|0|2|-16777216|100|65|#2#\r\n晴天 - 周杰伦\r\nYesterday");
     int marker = 0;
     ImageSource* source = reinterpret_cast<ImageSource*>(&marker);

@@ -1,0 +1,49 @@
+#include "source/Callbacks.h"
+
+#include <cstring>
+#include <new>
+
+#include "companion/Launcher.h"
+#include "plugin/Constants.h"
+#include "plugin/PluginState.h"
+#include "source/Defaults.h"
+#include "source/Measure.h"
+#include "source/SongListSource.h"
+
+ImageSource* CreateSongListSource(XElement* settings) {
+    void* storage = MainAllocator->Allocate(sizeof(MorvathThanksImage));
+    if (!storage) return nullptr;
+    std::memset(storage, 0, sizeof(MorvathThanksImage));
+    try {
+        return ::new (storage) MorvathThanksImage(settings);
+    } catch (...) {
+        MainAllocator->Free(storage);
+        return nullptr;
+    }
+}
+
+bool ConfigureSongListSource(XElement* element) {
+    try {
+        const int launched = LaunchCompanion();
+        if (!element) {
+            AppWarning(names::kConfigureNullElementWarning);
+            return false;
+        }
+        XElement* data = element->GetElement(keys::kData);
+        if (!data) data = element->CreateElement(keys::kData);
+        element->SetFloat(keys::kCx, data->GetFloat(keys::kBaseSizeCx, defaults::kBaseSize));
+        element->SetFloat(keys::kCy, data->GetFloat(keys::kBaseSizeCy, defaults::kBaseSize));
+
+        if (launched != 0) {
+            String message(names::kLaunchErrorMessage);
+            message += names::kSupportGroup;
+            OBSMessageBox(nullptr, message.c_str(), nullptr, 0);
+        }
+        MeasureDefaultText(data);
+        element->SetFloat(keys::kCx, data->GetFloat(keys::kBaseSizeCx, 0.0f));
+        element->SetFloat(keys::kCy, data->GetFloat(keys::kBaseSizeCy, 0.0f));
+        return launched == 0;
+    } catch (...) {
+        return false;
+    }
+}

@@ -1,0 +1,49 @@
+#include "source/Measure.h"
+
+#include "plugin/Constants.h"
+#include "plugin/PluginState.h"
+#include "source/Defaults.h"
+#include "source/Gdip.h"
+#include "source/Sizing.h"
+
+using namespace gdip;
+
+void MeasureDefaultText(XElement* element) { MeasureDefaultText(element, FontMakers{}); }
+
+void MeasureDefaultText(XElement* element, const FontMakers& makers) {
+    if (!element) return;
+    const String face(element->GetString(keys::kFont, defaults::kFont));
+    const int fontSize = element->GetInt(keys::kFontSize, defaults::kFontSize);
+    const bool bold = element->GetInt(keys::kBold, defaults::kBold) != 0;
+    const bool italic = element->GetInt(keys::kItalic, defaults::kItalic) != 0;
+    const String text(g_plugin.defaultText);
+
+    // No underline and the ANSI character set here, unlike the rendered text's font.
+    LOGFONTW description{};
+    description.lfHeight = fontSize;
+    description.lfWeight = bold ? FW_BOLD : FW_DONTCARE;
+    description.lfItalic = italic ? 1 : 0;
+    description.lfQuality = ANTIALIASED_QUALITY;
+    scpy_n(description.lfFaceName, face.IsValid() ? face.Array() : defaults::kFallbackFace, defaults::kFaceNameUnits);
+
+    unique_hdc screen(CreateCompatibleDC(nullptr));
+    font measureFont;
+    makers.fromLogfontW(screen.get(), &description, measureFont.put());
+    if (!measureFont) {
+        OBSMessageBox(nullptr, names::kFontNotFoundMessage, nullptr, 0);
+        return;
+    }
+
+    RectF box(0.0f, 0.0f, 0.0f, 0.0f);
+    {
+        graphics measuring;
+        GdipCreateFromHDC(screen.get(), measuring.put());
+        string_format format = MakeStringFormat(g_plugin.genericFormat);
+        const RectF unbounded(0.0f, 0.0f, 0.0f, 0.0f);
+        GdipMeasureString(measuring.get(), text.Array(), -1, measureFont.get(), &unbounded, format.get(), &box, nullptr,
+                          nullptr);
+    }
+    const sizing::BaseSize base = sizing::ForDefaultText(box.Width, box.Height, fontSize);
+    element->SetFloat(keys::kBaseSizeCx, base.cx);
+    element->SetFloat(keys::kBaseSizeCy, base.cy);
+}

@@ -1,0 +1,42 @@
+#pragma once
+// The arithmetic of turning a measured text box into a bitmap and of the colours handed to
+// GDI+. Plain code, built and tested natively; every float step is single precision.
+#include <cstdint>
+
+namespace sizing {
+
+inline constexpr float kRoundingEpsilon = 0.0001f;
+inline constexpr int kSmallestSide = 32;
+inline constexpr int kLargestSide = 8192;
+
+// Truncates toward zero like a float-to-int conversion, but saturates instead of overflowing
+// (NaN gives 0) so that absurd measurements cannot cause undefined behaviour.
+int TruncateSaturated(float value) noexcept;
+
+struct BitmapSize {
+    int width = 0;
+    int height = 0;
+};
+
+// The bitmap for a measured box: the height is the font size when that is larger than the box
+// (and the box height is then raised to it), else the box height; both sides truncated after
+// adding the epsilon, made even, and kept within 32 to 8192.
+BitmapSize ForBox(float boxWidth, float& boxHeight, int fontSize) noexcept;
+
+// The natural size of a source from the measured hint text: at least 32 each way, and at least
+// the font size high; fractions are kept.
+struct BaseSize {
+    float cx = 0.0f;
+    float cy = 0.0f;
+};
+BaseSize ForDefaultText(float boxWidth, float boxHeight, int fontSize) noexcept;
+
+// alpha = opacity * 255 / 100 in unsigned 32-bit arithmetic, truncating.
+std::uint32_t Alpha(int opacity) noexcept;
+// (alpha << 24) | the low 24 bits of `color`.
+std::uint32_t Argb(std::uint32_t alpha, std::uint32_t color) noexcept;
+// The outline pen's alpha from the outline and text opacities, through the single-precision
+// product of the two percentages.
+std::uint32_t PenAlpha(int outlineOpacity, int textOpacity) noexcept;
+
+}  // namespace sizing

@@ -1,0 +1,99 @@
+#include "source/SongListSource.h"
+
+#include "companion/Launcher.h"
+#include "companion/SharedBlock.h"
+#include "plugin/Constants.h"
+#include "plugin/PluginState.h"
+#include "source/Defaults.h"
+#include "source/Measure.h"
+#include "source/Rasteriser.h"
+
+namespace {
+
+// Reads from an element that may be missing, as if it held no keys.
+int ReadInt(const XElement* e, CTSTR key, int def) { return e ? e->GetInt(key, def) : def; }
+float ReadFloat(const XElement* e, CTSTR key, float def) { return e ? e->GetFloat(key, def) : def; }
+CTSTR ReadString(const XElement* e, CTSTR key, CTSTR def) { return e ? e->GetString(key, def) : def; }
+
+}  // namespace
+
+MorvathThanksImage::MorvathThanksImage(XElement* settingsElement) : settings(settingsElement) {}
+
+MorvathThanksImage::~MorvathThanksImage() {
+    if (texture) {
+        delete texture;
+        texture = nullptr;
+    }
+    if (g_plugin.hotkeyId != 0) {
+        OBSDeleteHotkey(g_plugin.hotkeyId);
+        g_plugin.hotkeyId = 0;
+    }
+    // With the hotkey gone, the next frame of any source registers it again from the block,
+    // even when the companion's key has not changed.
+    g_plugin.currentHotkeyCode = -1;
+}
+
+void MorvathThanksImage::operator delete(void* block) noexcept { MainAllocator->Free(block); }
+
+void MorvathThanksImage::RefreshFrame() {
+    try {
+        const int randomColor = ReadInt(settings, keys::kRandomColor, defaults::kRandomColor);
+        const int randomForeColor = ReadInt(settings, keys::kRandomForeColor, defaults::kRandomForeColor);
+        ReadSharedBlock(settings, this);
+        g_plugin.displayText = g_plugin.sharedText;
+        ReloadSettings();
+        if (randomColor != 0) color = static_cast<std::uint32_t>(randomForeColor);
+        UpdateTexture(*this);
+    } catch (...) {
+        // A frame that could not be made leaves the last texture on show.
+    }
+}
+
+void MorvathThanksImage::Draw(const Vect2& position, const Vect2& size) {
+    if (!texture) return;
+    // A base size of 0 (never measured) draws the texture at its own pixel size.
+    const float scaleX = baseSize.x != 0.0f ? size.x / baseSize.x : 1.0f;
+    const float scaleY = baseSize.y != 0.0f ? size.y / baseSize.y : 1.0f;
+    GS->DrawSprite(texture, 0xFFFFFFFF, position.x, position.y,
+                   position.x + static_cast<float>(textureSize.cx) * scaleX,
+                   position.y + static_cast<float>(textureSize.cy) * scaleY);
+}
+
+void MorvathThanksImage::ReloadSettings() {
+    const XElement* s = settings;
+    font = ReadString(s, keys::kFont, defaults::kFont);
+    color = static_cast<std::uint32_t>(ReadInt(s, keys::kColor, static_cast<int>(defaults::kColor)));
+    fontSize = ReadInt(s, keys::kFontSize, defaults::kFontSize);
+    textOpacity = ReadInt(s, keys::kTextOpacity, defaults::kTextOpacity);
+    outline = ReadInt(s, keys::kOutline, defaults::kOutline) == 1;
+    outlineColor = static_cast<std::uint32_t>(ReadInt(s, keys::kOutlineColor, static_cast<int>(defaults::kOutlineColor)));
+    outlineSize = ReadFloat(s, keys::kOutlineSize, defaults::kOutlineSize);
+    outlineOpacity = ReadInt(s, keys::kOutlineOpacity, defaults::kOutlineOpacity);
+    backgroundColor = static_cast<std::uint32_t>(ReadInt(s, keys::kBackgroundColor, static_cast<int>(defaults::kBackgroundColor)));
+    backgroundOpacity = ReadInt(s, keys::kBackgroundOpacity, defaults::kBackgroundOpacity);
+    bold = ReadInt(s, keys::kBold, defaults::kBold) != 0;
+    italic = ReadInt(s, keys::kItalic, defaults::kItalic) != 0;
+    underline = ReadInt(s, keys::kUnderline, defaults::kUnderline) != 0;
+    baseSize.x = ReadFloat(s, keys::kBaseSizeCx, defaults::kBaseSize);
+    baseSize.y = ReadFloat(s, keys::kBaseSizeCy, defaults::kBaseSize);
+}
+
+void MorvathThanksImage::ActivateSource() {
+    try {
+        LaunchCompanion();
+    } catch (...) {
+    }
+}
+
+void MorvathThanksImage::DeactivateSource() {
+    try {
+        MeasureDefaultText(settings);
+        const float cx = ReadFloat(settings, keys::kBaseSizeCx, 0.0f);
+        const float cy = ReadFloat(settings, keys::kBaseSizeCy, 0.0f);
+        if (XElement* parent = settings ? settings->GetParent() : nullptr) {
+            parent->SetFloat(keys::kCx, cx);
+            parent->SetFloat(keys::kCy, cy);
+        }
+    } catch (...) {
+    }
+}

@@ -1,0 +1,48 @@
+#pragma once
+#include <cstdint>
+
+#include "host/HostApi.h"
+
+// The song-list source: every frame it pulls the companion's shared block, takes the text to
+// show, reloads its look from its settings element and renders the text into its texture,
+// which Draw scales into the host's rectangle.
+class MorvathThanksImage : public ImageSource {
+public:
+    struct TextureSize {
+        int cx = 0;
+        int cy = 0;
+    };
+
+    // Only stores the element: nothing is read and no texture is made until the first frame.
+    explicit MorvathThanksImage(XElement* settings);
+    ~MorvathThanksImage() override;
+
+    void RefreshFrame() override;
+    void Advance() override {}
+    void Draw(const Vect2& position, const Vect2& size) override;
+    Vect2 ReportSize() const override { return baseSize; }
+    void ReloadSettings() override;
+    void ActivateSource() override;
+    void DeactivateSource() override;
+
+    // Storage comes from, and goes back to, the host's allocator (see CreateSongListSource).
+    static void operator delete(void* block) noexcept;
+
+    Vect2 baseSize;
+    TextureSize textureSize;
+    Texture* texture = nullptr;
+    bool outline = true;
+    XElement* settings;
+    String font;
+    int fontSize = 0;
+    std::uint32_t color = 0;
+    int textOpacity = 0;
+    float outlineSize = 0.0f;
+    std::uint32_t outlineColor = 0;
+    int outlineOpacity = 0;
+    int backgroundOpacity = 0;
+    std::uint32_t backgroundColor = 0;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+};

@@ -1,0 +1,123 @@
+#include "host/HostSide.h"
+#include "plugin/Exports.h"
+#include "source/Measure.h"
+#include "source/Rasteriser.h"
+#include "tests/source/SourceFixture.h"
+
+namespace {
+
+using Callbacks = SourceTest;
+
+TEST_F(Callbacks, LoadPluginRegistersTheSourceClass) {
+    HostClearSourceClasses();
+    EXPECT_TRUE(LoadPlugin());
+    ASSERT_EQ(HostSourceClassCount(), 1u);
+    const HostSourceClass* c = HostGetSourceClass(0);
+    EXPECT_STREQ(c->className, L"Tavik直播点歌插件");
+    EXPECT_STREQ(c->className, GetPluginName());
+    EXPECT_STREQ(c->displayName, L"Tavik直播点歌源");
+    EXPECT_EQ(c->create, &CreateSongListSource);
+    EXPECT_EQ(c->configure, &ConfigureSongListSource);
+    HostClearSourceClasses();
+}
+
+TEST_F(Callbacks, CreateTakesZeroedStorageFromTheHostAllocator) {
+    const long before = MainAllocator->LiveBlocks();
+    ImageSource* s = CreateSongListSource(data);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(MainAllocator->LiveBlocks(), before + 1);
+    EXPECT_EQ(static_cast<MorvathThanksImage*>(s)->fontSize, 0);
+    delete s;
+    EXPECT_EQ(MainAllocator->LiveBlocks(), before);
+}
+
+TEST_F(Callbacks, NullElementStillWakesTheCompanion) {
+    CompanionWindow main(names::kCompanionMainWindow);
+    EXPECT_FALSE(ConfigureSongListSource(nullptr));
+    ASSERT_EQ(CompanionWindow::Received().size(), 1u);
+    EXPECT_EQ(CompanionWindow::Received()[0].message, names::kWakeMessage);
+    ASSERT_EQ(HostLogLineCount(), 1u);
+    EXPECT_STREQ(HostGetLogLine(0), L"Warning -- ConfigureTextSource: NULL element");
+    EXPECT_EQ(HostMessageBoxCount(), 0u);
+}
+
+TEST_F(Callbacks, ConfigureWithTheCompanionRunning) {
+    CompanionWindow main(names::kCompanionMainWindow);
+    XElement* bare = config.GetRootElement()->CreateElement(L"bare");  // no "data" child yet
+    EXPECT_TRUE(ConfigureSongListSource(bare));
+    XElement* created = bare->GetElement(keys::kData);
+    ASSERT_NE(created, nullptr);
+    EXPECT_EQ(HostMessageBoxCount(), 0u);
+    EXPECT_EQ(CompanionWindow::Received().size(), 1u);
+    const float cx = bare->GetFloat(keys::kCx, 0.0f), cy = bare->GetFloat(keys::kCy, 0.0f);
+    EXPECT_EQ(cx, created->GetFloat(keys::kBaseSizeCx, -1.0f));
+    EXPECT_EQ(cy, created->GetFloat(keys::kBaseSizeCy, -1.0f));
+    EXPECT_GT(cx, 32.0f * 4);
+    EXPECT_GE(cy, 42.0f);
+}
+
+TEST_F(Callbacks, SecondConfigureWithinTwoSecondsReportsTheLaunchError) {
+    CompanionWindow main(names::kCompanionMainWindow);
+    EXPECT_TRUE(ConfigureSongListSource(element));
+    element->SetFloat(keys::kCx, 1.0f);
+    data->SetInt(keys::kFontSize, 60);
+    EXPECT_FALSE(ConfigureSongListSource(element));
+    ASSERT_EQ(HostMessageBoxCount(), 1u);
+    const HostMessageBox* box = HostGetMessageBox(0);
+    EXPECT_EQ(std::wstring(box->text), std::wstring(L"启动点歌平台错误, 请重试或联系QQ群: ") + names::kSupportGroup);
+    EXPECT_EQ(box->owner, nullptr);
+    EXPECT_EQ(box->caption, nullptr);
+    EXPECT_EQ(box->flags, 0u);
+    // Still measured and resized, now in the larger font.
+    EXPECT_GE(element->GetFloat(keys::kCy, 0.0f), 60.0f);
+    EXPECT_EQ(element->GetFloat(keys::kCx, 0.0f), data->GetFloat(keys::kBaseSizeCx, -1.0f));
+}
+
+TEST_F(Callbacks, FailedStartIsReported) {
+    // No companion window and no executable where the tests run.
+    EXPECT_FALSE(ConfigureSongListSource(element));
+    EXPECT_EQ(HostMessageBoxCount(), 1u);
+    EXPECT_GE(element->GetFloat(keys::kCx, 0.0f), 32.0f);
+}
+
+float MeasuredWidth(XElement* e) {
+    e->RemoveItem(keys::kBaseSizeCx);
+    MeasureDefaultText(e);
+    return e->GetFloat(keys::kBaseSizeCx, -1.0f);
+}
+
+TEST_F(Callbacks, MeasurementFollowsTheFontSetting) {
+    XElement* a = config.GetRootElement()->CreateElement(L"a");
+    XElement* b = config.GetRootElement()->CreateElement(L"b");
+    // No "font" key measures in 宋体; an empty one in Arial; a long name is cut to 31 units.
+    b->SetString(keys::kFont, L"宋体");
+    EXPECT_EQ(MeasuredWidth(a), MeasuredWidth(b));
+    a->SetString(keys::kFont, L"");
+    b->SetString(keys::kFont, L"Arial");
+    EXPECT_EQ(MeasuredWidth(a), MeasuredWidth(b));
+    a->SetString(keys::kFont, L"Arial                              tail");
+    b->SetString(keys::kFont, L"Arial                          ");  // its first 31 units
+    EXPECT_EQ(MeasuredWidth(a), MeasuredWidth(b));
+
+    struct Case { int fontSize; float minCy; } cases[] = {{10, 32.0f}, {42, 42.0f}, {60, 60.0f}, {0, 32.0f}};
+    for (const auto& c : cases) {
+        a->SetInt(keys::kFontSize, c.fontSize);
+        MeasureDefaultText(a);
+        EXPECT_GE(a->GetFloat(keys::kBaseSizeCx, 0.0f), 32.0f) << c.fontSize;
+        EXPECT_GE(a->GetFloat(keys::kBaseSizeCy, 0.0f), c.minCy) << c.fontSize;
+    }
+    MeasureDefaultText(nullptr);  // nothing happens
+}
+
+TEST_F(Callbacks, FontNotFoundWritesNothing) {
+    gdip::FontMakers noFont;
+    noFont.fromLogfontW = [](HDC, const LOGFONTW*, Gdiplus::GpFont**) { return Gdiplus::FontFamilyNotFound; };
+    MeasureDefaultText(data, noFont);
+    ASSERT_EQ(HostMessageBoxCount(), 1u);
+    EXPECT_STREQ(HostGetMessageBox(0)->text, L"Sources.TextSource.FontNotFound");
+    EXPECT_EQ(HostGetMessageBox(0)->caption, nullptr);
+    EXPECT_FALSE(data->HasItem(keys::kBaseSizeCx));
+    EXPECT_FALSE(data->HasItem(keys::kBaseSizeCy));
+}
+
+}  // namespace

@@ -1,0 +1,333 @@
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "source/Rasteriser.h"
+#include "tests/source/SourceFixture.h"
+
+namespace {
+
+const std::wstring kList = L"#2#\r\n晴天 - 周杰伦\r\nYesterday - The Beatles";
+
+using SongListSource = SourceTest;
+
+TEST_F(SongListSource, NothingBeforeTheFirstFrame) {
+    std::unique_ptr<MorvathThanksImage> s(Create(data));
+    EXPECT_EQ(s->ReportSize().x, 0.0f);
+    EXPECT_EQ(s->ReportSize().y, 0.0f);
+    EXPECT_EQ(s->texture, nullptr);
+    EXPECT_TRUE(s->outline);
+    EXPECT_EQ(s->settings, data);
+    EXPECT_FALSE(s->font.IsValid());
+    HostResetLastSpriteTexture();
+    s->Draw(Vect2{0, 0}, Vect2{100, 100});
+    EXPECT_EQ(HostLastSpriteTexture(), nullptr);
+    EXPECT_EQ(data->NumDataItems(), 0u) << "construction reads and writes nothing";
+}
+
+TEST_F(SongListSource, DefaultsWhenNoKeysAreStored) {
+    std::unique_ptr<MorvathThanksImage> s(Create(data));
+    s->RefreshFrame();
+    EXPECT_TRUE(s->font == L"宋体");
+    EXPECT_EQ(s->color, 0xFFFF9000u);
+    EXPECT_EQ(s->fontSize, 42);
+    EXPECT_EQ(s->textOpacity, 100);
+    EXPECT_FALSE(s->outline);
+    EXPECT_EQ(s->outlineColor, 0xFF000000u);
+    EXPECT_EQ(s->outlineSize, 2.0f);
+    EXPECT_EQ(s->outlineOpacity, 100);
+    EXPECT_EQ(s->backgroundColor, 0xFF000000u);
+    EXPECT_EQ(s->backgroundOpacity, 0);
+    EXPECT_FALSE(s->bold);
+    EXPECT_FALSE(s->italic);
+    EXPECT_FALSE(s->underline);
+    EXPECT_EQ(s->ReportSize().x, 32.0f);
+    EXPECT_EQ(s->ReportSize().y, 32.0f);
+    // The hint text is never rendered: the first frame shows the (empty) block text.
+    EXPECT_FALSE(g_plugin.displayText.IsValid());
+    ASSERT_NE(s->texture, nullptr);
+    EXPECT_EQ(s->textureSize.cx, 32);
+    EXPECT_EQ(s->textureSize.cy, 42);
+    EXPECT_EQ(Count(*s, [](std::uint32_t p) { return (p >> 24) != 0; }), 0) << "no text: every pixel transparent";
+}
+
+TEST_F(SongListSource, SettingRules) {
+    struct Case { const wchar_t* key; int stored; bool on; } cases[] = {
+        {keys::kOutline, 1, true},   {keys::kOutline, 2, false},  {keys::kOutline, -1, false},
+        {keys::kBold, 2, true},      {keys::kBold, 0, false},     {keys::kItalic, 2, true},
+        {keys::kItalic, -7, true},   {keys::kUnderline, 2, true}, {keys::kUnderline, 0, false},
+    };
+    std::unique_ptr<MorvathThanksImage> s(Create(data));
+    for (const auto& c : cases) {
+        data->SetInt(c.key, c.stored);
+        s->ReloadSettings();
+        const bool value = c.key == keys::kOutline ? s->outline
+                         : c.key == keys::kBold    ? s->bold
+                         : c.key == keys::kItalic  ? s->italic
+                                                   : s->underline;
+        EXPECT_EQ(value, c.on) << c.stored;
+        data->RemoveItem(c.key);
+    }
+}
+
+TEST_F(SongListSource, RandomColourReplacesTheTextColour) {
+    struct Case { int random; bool hasFore; int fore; std::uint32_t color; } cases[] = {
+        {0, false, 0, 0xFF112233u}, {1, false, 0, 0xFFFFFFFFu}, {1, true, static_cast<int>(0xFF00FF00u), 0xFF00FF00u},
+        {5, true, 0x123456, 0x00123456u}, {0, true, static_cast<int>(0xFF00FF00u), 0xFF112233u},
+    };
+    std::unique_ptr<MorvathThanksImage> s(Create(data));
+    for (const auto& c : cases) {
+        data->SetInt(keys::kColor, static_cast<int>(0xFF112233u));
+        data->SetInt(keys::kRandomColor, c.random);
+        if (c.hasFore) data->SetInt(keys::kRandomForeColor, c.fore);
+        else data->RemoveItem(keys::kRandomForeColor);
+        s->RefreshFrame();
+        EXPECT_EQ(s->color, c.color) << c.random;
+    }
+}
+
+TEST_F(SongListSource, DrawsTheBlockTextInItsLook) {
+    block.Write(SettingsLine(L"宋体", 42, static_cast<int>(0xFFFF9000u), 100, static_cast<int>(0xFF000000u), 0, 0, 0, 0, 0, 2,
+                             static_cast<int>(0xFF000000u), 100, 0) +
+                L"|" + kList);
+    std::unique_ptr<MorvathThanksImage> s(Create(data));
+    s->RefreshFrame();
+    EXPECT_TRUE(g_plugin.displayText == L"晴天 - 周杰伦\r\nYesterday - The Beatles\r\n");
+    ASSERT_NE(s->texture, nullptr);
+    EXPECT_GT(s->textureSize.cx, 200);
+    EXPECT_GE(s->textureSize.cy, 84);  // two lines of 42
+    EXPECT_EQ(s->textureSize.cx % 2, 0);
+    EXPECT_EQ(s->textureSize.cy % 2, 0);
+    // Text pixels in the text colour, opaque where fully covered; background opacity 0 leaves
+    // every other pixel transparent.
+    EXPECT_GT(Count(*s, [](std::uint32_t p) { return p == 0xFFFF9000u; }), 100);
+    EXPECT_EQ(Count(*s, [](std::uint32_t p) { return (p >> 24) != 0 && (p & 0xFFFFFF) != 0xFF9000; }), 0);
+    EXPECT_EQ(Pixel(*s, 0, s->textureSize.cy - 1) >> 24, 0u);
+}
+
+TEST_F(SongListSource, BackgroundOnlyWithText) {
+    data->SetInt(keys::kBackgroundOpacity, 100);
+    data->SetInt(keys::kBackgroundColor, static_cast<int>(0xFF0000FFu));
+    std::unique_ptr<MorvathThanksImage> s(Create(data));
+    s->RefreshFrame();  // no text yet: the background has alpha 0 whatever its opacity
+    EXPECT_EQ(Count(*s, [](std::uint32_t p) { return (p >> 24) != 0; }), 0);
+
+    block.Write(L"#1#\r\nline one");
+    s->RefreshFrame();
+    EXPECT_EQ(Pixel(*s, 1, 1), 0xFF0000FFu);
+    EXPECT_GT(Count(*s, [](std::uint32_t p) { return p == 0xFFFF9000u; }), 20);
+
+    data->SetInt(keys::kBackgroundOpacity, 50);
+    s->RefreshFrame();
+    EXPECT_EQ(Pixel(*s, 1, 1), 0x7F0000FFu);
+}
+
+TEST_F(SongListSource, OutlinedTextUsesThePenAlpha) {
+    block.Write(L"#1#\r\nOutline 描边");
+    data->SetInt(keys::kOutline, 1);
+    data->SetFloat(keys::kOutlineSize, 4.0f);
+    data->SetInt(keys::kOutlineColor, static_cast<int>(0xFF00FF00u));
+    data->SetInt(keys::kOutlineOpacity, 99);
+    std::unique_ptr<MorvathThanksImage> s(Create(data));
+    s->RefreshFrame();
+    ASSERT_NE(s->texture, nullptr);
+    // The stroke's outer half shows in the outline colour at alpha 249 (99 % of 100 %), the fill
+    // in the text colour.
+    EXPECT_GT(Count(*s, [](std::uint32_t p) { return p == 0xF900FF00u; }), 20);
+    EXPECT_GT(Count(*s, [](std::uint32_t p) { return p == 0xFFFF9000u; }), 20);
+}
+
+TEST_F(SongListSource, TextureKeptWhileTheSizeStaysAndReplacedOtherwise) {
+    block.Write(kList);
+    const long liveBefore = HostLiveTextures();
+    std::unique_ptr<MorvathThanksImage> s(Create(data));
+    s->RefreshFrame();
+    Texture* first = s->texture;
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(HostTextureUploads(first), 0);
+    s->RefreshFrame();
+    s->RefreshFrame();
+    EXPECT_EQ(s->texture, first) << "same size: same texture, new pixels";
+    EXPECT_EQ(HostTextureUploads(first), 2);
+    EXPECT_EQ(HostLiveTextures(), liveBefore + 1);
+
+    block.Write(kList + L"\r\nA much longer third line of the list than any before it");
+    s->RefreshFrame();
+    EXPECT_NE(s->textureSize.cy, 0);
+    EXPECT_EQ(HostTextureUploads(s->texture), 0) << "a new texture was created";
+    EXPECT_EQ(HostLiveTextures(), liveBefore + 1) << "the old one was deleted";
+    s.reset();
+    EXPECT_EQ(HostLiveTextures(), liveBefore);
+}
+
+TEST_F(SongListSource, NullTextureFromTheHostIsNotRetriedUntilTheSizeChanges) {
+    block.Write(kList);
+    std::unique_ptr<MorvathThanksImage> s(Create(data));
+    HostFailTextureCreation(1);
+    s->RefreshFrame();
+    EXPECT_EQ(s->texture, nullptr);
+    const MorvathThanksImage::TextureSize size = s->textureSize;
+    EXPECT_GT(size.cx, 32);
+    s->RefreshFrame();  // the host would succeed now, but the size is the same
+    EXPECT_EQ(s->texture, nullptr);
+    HostResetLastSpriteTexture();
+    s->Draw(Vect2{0, 0}, Vect2{32, 32});
+    EXPECT_EQ(HostLastSpriteTexture(), nullptr);
+    block.Write(L"#1#\r\nshort");
+    s->RefreshFrame();
+    EXPECT_NE(s->texture, nullptr);
+}
+
+TEST_F(SongListSource, DrawScalesByTheBaseSize) {
+    block.Write(kList);
+    data->SetFloat(keys::kBaseSizeCx, 100.0f);
+    data->SetFloat(keys::kBaseSizeCy, 50.0f);
+    std::unique_ptr<MorvathThanksImage> s(Create(data));
+    s->RefreshFrame();
+    const float w = static_cast<float>(s->textureSize.cx), h = static_cast<float>(s->textureSize.cy);
+    struct Case { Vect2 position, size; float x2, y2; } cases[] = {
+        {{10, 20}, {200, 100}, 10 + 2 * w, 20 + 2 * h},  // twice the base size: twice the pixels
+        {{0, 0}, {100, 50}, w, h},                       // one to one
+        {{5, 5}, {50, 100}, 5 + w / 2, 5 + 2 * h},
+    };
+    for (const auto& c : cases) {
+        s->Draw(c.position, c.size);
+        float rect[4];
+        HostLastSpriteRect(rect);
+        EXPECT_FLOAT_EQ(rect[0], c.position.x);
+        EXPECT_FLOAT_EQ(rect[1], c.position.y);
+        EXPECT_FLOAT_EQ(rect[2], c.x2);
+        EXPECT_FLOAT_EQ(rect[3], c.y2);
+    }
+    // A base size of 0 draws the texture at its own size on that axis.
+    data->SetFloat(keys::kBaseSizeCx, 0.0f);
+    s->RefreshFrame();
+    s->Draw(Vect2{0, 0}, Vect2{300, 100});
+    float rect[4];
+    HostLastSpriteRect(rect);
+    EXPECT_FLOAT_EQ(rect[2], w);
+    EXPECT_FLOAT_EQ(rect[3], 2 * h);
+}
+
+TEST_F(SongListSource, WithoutAFontTheTextureIsKept) {
+    block.Write(kList);
+    std::unique_ptr<MorvathThanksImage> s(Create(data));
+    s->RefreshFrame();
+    Texture* kept = s->texture;
+    gdip::FontMakers noGdiFont;
+    noGdiFont.gdiFont = [](const LOGFONTW*) -> HFONT { return nullptr; };
+    UpdateTexture(*s, noGdiFont);
+    EXPECT_EQ(s->texture, kept);
+    EXPECT_EQ(HostTextureUploads(kept), 0);
+}
+
+TEST_F(SongListSource, WithoutAGdiplusFontOnlyTheBackgroundShows) {
+    block.Write(kList);
+    data->SetInt(keys::kBackgroundOpacity, 100);
+    std::unique_ptr<MorvathThanksImage> s(Create(data));
+    gdip::FontMakers noGdiplusFont;
+    noGdiplusFont.fromLogfontA = [](HDC, const LOGFONTA*, Gdiplus::GpFont**) { return Gdiplus::FontFamilyNotFound; };
+    noGdiplusFont.fromDc = [](HDC, Gdiplus::GpFont**) { return Gdiplus::FontFamilyNotFound; };
+    const std::wstring measureFailed = L"Warning -- TextSource::UpdateTexture: Gdiplus::Graphics::MeasureString failed: ";
+    const std::wstring drawFailed = L"Warning -- TextSource::UpdateTexture: Graphics::DrawString failed: ";
+    struct Case { int outline; int width; std::vector<std::wstring> warnings; } cases[] = {
+        {0, 32, {measureFailed, drawFailed}},  // the starting box, 32 x 32
+        {1, 34, {measureFailed}},              // grown by the outline width; the path's failures are silent
+    };
+    for (const auto& c : cases) {
+        data->SetInt(keys::kOutline, c.outline);
+        s->ReloadSettings();
+        g_plugin.displayText = g_plugin.sharedText = L"晴天\r\n";
+        HostClearLog();
+        UpdateTexture(*s, noGdiplusFont);
+        ASSERT_EQ(HostLogLineCount(), c.warnings.size()) << c.outline;
+        for (std::size_t i = 0; i < c.warnings.size(); ++i) {
+            const std::wstring line = HostGetLogLine(static_cast<unsigned>(i));
+            EXPECT_EQ(line.substr(0, c.warnings[i].size()), c.warnings[i]) << c.outline;
+            EXPECT_GT(std::stoul(line.substr(c.warnings[i].size())), 0ul) << c.outline;
+        }
+        EXPECT_EQ(s->textureSize.cx, c.width) << c.outline;
+        EXPECT_EQ(s->textureSize.cy, 42) << c.outline << ": the font size";
+        // The box was raised to the font size, so the whole bitmap carries the background alone.
+        EXPECT_EQ(Count(*s, [](std::uint32_t p) { return p != 0xFF000000u; }), 0) << c.outline;
+    }
+}
+
+TEST_F(SongListSource, DestroyingASourceLetsTheNextFrameRegisterTheHotkeyAgain) {
+    block.Write(SettingsLine(L"宋体", 42, 0, 100, 0, 0, 0, 0, 0, 0, 2, 0, 100, 65) + L"|" + kList);
+    const unsigned before = HostHotkeyCount();
+    std::unique_ptr<MorvathThanksImage> a(Create(data));
+    XElement* otherData = config.GetRootElement()->CreateElement(L"second")->CreateElement(keys::kData);
+    std::unique_ptr<MorvathThanksImage> b(Create(otherData));
+    a->RefreshFrame();
+    b->RefreshFrame();
+    EXPECT_EQ(HostHotkeyCount(), before + 1) << "one hotkey for all sources";
+    EXPECT_EQ(data->GetInt(keys::kHotkey, 0), 65);
+    EXPECT_FALSE(otherData->HasItem(keys::kHotkey)) << "only the first source to see the code gets it";
+
+    a.reset();  // deleting one of two sources
+    EXPECT_EQ(HostHotkeyCount(), before);
+    EXPECT_EQ(g_plugin.hotkeyId, 0u);
+    b->RefreshFrame();
+    EXPECT_EQ(HostHotkeyCount(), before + 1) << "the companion's key works again";
+    EXPECT_EQ(HostHotkeyKey(g_plugin.hotkeyId), 65u);
+
+    b.reset();  // deleting the last source, then adding one again
+    EXPECT_EQ(HostHotkeyCount(), before);
+    std::unique_ptr<MorvathThanksImage> c(Create(data));
+    c->RefreshFrame();
+    EXPECT_EQ(HostHotkeyCount(), before + 1);
+}
+
+TEST_F(SongListSource, TwoSourcesShowTheSameText) {
+    block.Write(kList);
+    std::unique_ptr<MorvathThanksImage> a(Create(data));
+    XElement* otherData = config.GetRootElement()->CreateElement(L"second")->CreateElement(keys::kData);
+    std::unique_ptr<MorvathThanksImage> b(Create(otherData));
+    a->RefreshFrame();
+    b->RefreshFrame();
+    EXPECT_EQ(a->textureSize.cx, b->textureSize.cx);
+    EXPECT_EQ(a->textureSize.cy, b->textureSize.cy);
+    EXPECT_EQ(0, std::memcmp(HostTexturePixels(a->texture), HostTexturePixels(b->texture),
+                             std::size_t(a->textureSize.cx) * a->textureSize.cy * 4));
+    block.Write(L"");  // the companion went away: the last text stays on show
+    a->RefreshFrame();
+    EXPECT_TRUE(g_plugin.displayText == L"晴天 - 周杰伦\r\nYesterday - The Beatles\r\n");
+}
+
+TEST_F(SongListSource, ActivationWakesTheCompanionAndDeactivationResizes) {
+    CompanionWindow main(names::kCompanionMainWindow);
+    std::unique_ptr<MorvathThanksImage> s(Create(data));
+    s->ActivateSource();
+    ASSERT_EQ(CompanionWindow::Received().size(), 1u);
+    EXPECT_EQ(CompanionWindow::Received()[0].message, names::kWakeMessage);
+    s->ActivateSource();  // within two seconds: refused, and nothing else happens
+    EXPECT_EQ(CompanionWindow::Received().size(), 1u);
+
+    s->DeactivateSource();
+    const float cx = data->GetFloat(keys::kBaseSizeCx, 0.0f), cy = data->GetFloat(keys::kBaseSizeCy, 0.0f);
+    EXPECT_GT(cx, 32.0f * 4) << "thirteen characters at 42 pixels";
+    EXPECT_GE(cy, 42.0f);
+    EXPECT_EQ(element->GetFloat(keys::kCx, 0.0f), cx);
+    EXPECT_EQ(element->GetFloat(keys::kCy, 0.0f), cy);
+}
+
+TEST_F(SongListSource, GivesBackEveryBlockAndTexture) {
+    block.Write(kList);
+    std::unique_ptr<MorvathThanksImage> warm(Create(data));  // sizes the shared strings, adds the size keys
+    warm->RefreshFrame();
+    warm->DeactivateSource();
+    warm.reset();
+    const long blocks = MainAllocator->LiveBlocks();
+    const long textures = HostLiveTextures();
+    for (int i = 0; i < 3; ++i) {
+        MorvathThanksImage* s = Create(data);
+        for (int f = 0; f < 3; ++f) s->RefreshFrame();
+        s->DeactivateSource();
+        delete s;  // as the host does: through the base, back to the host's allocator
+    }
+    EXPECT_EQ(MainAllocator->LiveBlocks(), blocks);
+    EXPECT_EQ(HostLiveTextures(), textures);
+}
+
+}  // namespace
