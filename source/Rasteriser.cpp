@@ -33,12 +33,13 @@ void DrawOutlinedText(const MorvathThanksImage& source, GpGraphics* graphics, Gp
     GdipFillPath(graphics, textBrush, path);         // covers the inner half of the stroke
 }
 
-void UpdateTexture(MorvathThanksImage& source, const FontMakers& makers) {
+bool UpdateTexture(MorvathThanksImage& source, const FontMakers& makers) {
     const String& text = g_plugin.displayText;
     const bool hasText = text.IsValid();
 
     unique_hfont gdiFont(CreateTextFont(source, makers));
-    if (!gdiFont) return;
+    if (!gdiFont) return false;
+    bool complete = true;
 
     string_format format = MakeStringFormat(g_plugin.genericFormat);
 
@@ -58,7 +59,10 @@ void UpdateTexture(MorvathThanksImage& source, const FontMakers& makers) {
             const RectF unbounded(0.0f, 0.0f, 0.0f, 0.0f);
             const GpStatus status = GdipMeasureString(measuring.get(), text.Array(), static_cast<INT>(text.Length()),
                                                       textFont.get(), &unbounded, format.get(), &box, nullptr, nullptr);
-            if (status != Ok) AppWarning(names::kMeasureStringFailed, static_cast<unsigned>(status));
+            if (status != Ok) {
+                AppWarning(names::kMeasureStringFailed, static_cast<unsigned>(status));
+                complete = false;
+            }
             if (source.outline) {
                 box.Width += source.outlineSize;
                 box.Height += source.outlineSize;
@@ -68,6 +72,7 @@ void UpdateTexture(MorvathThanksImage& source, const FontMakers& makers) {
         screen.reset();
         gdiFont.reset();
     }
+    if (!textFont) complete = false;
 
     const sizing::BitmapSize size = sizing::ForBox(box.Width, box.Height, source.fontSize);
 
@@ -82,7 +87,7 @@ void UpdateTexture(MorvathThanksImage& source, const FontMakers& makers) {
     info.bmiHeader.biCompression = BI_RGB;
     void* pixels = nullptr;
     unique_hbitmap dib(CreateDIBSection(memoryDc.get(), &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
-    if (!dib || !pixels) return;
+    if (!dib || !pixels) return false;
     const INT pitch = size.width * 4;
     bitmap surface;
     GdipCreateBitmapFromScan0(size.width, size.height, pitch, PixelFormat32bppARGB, static_cast<BYTE*>(pixels), surface.put());
@@ -104,7 +109,10 @@ void UpdateTexture(MorvathThanksImage& source, const FontMakers& makers) {
         } else {
             cleared = GdipGraphicsClear(canvas.get(), background);
         }
-        if (cleared != Ok) AppWarning(names::kClearFailed, static_cast<unsigned>(cleared));
+        if (cleared != Ok) {
+            AppWarning(names::kClearFailed, static_cast<unsigned>(cleared));
+            complete = false;
+        }
 
         GdipSetTextRenderingHint(canvas.get(), TextRenderingHintAntiAlias);
         GdipSetCompositingMode(canvas.get(), CompositingModeSourceOver);
@@ -114,7 +122,10 @@ void UpdateTexture(MorvathThanksImage& source, const FontMakers& makers) {
             if (!source.outline) {
                 const GpStatus status =
                     GdipDrawString(canvas.get(), text.Array(), -1, textFont.get(), &box, format.get(), textBrush.get());
-                if (status != Ok) AppWarning(names::kDrawStringFailed, static_cast<unsigned>(status));
+                if (status != Ok) {
+                    AppWarning(names::kDrawStringFailed, static_cast<unsigned>(status));
+                    complete = false;
+                }
             } else {
                 box.X += source.outlineSize * 0.5f;
                 box.Y += source.outlineSize * 0.5f;
@@ -141,4 +152,5 @@ void UpdateTexture(MorvathThanksImage& source, const FontMakers& makers) {
         source.texture = GS->CreateTexture(static_cast<unsigned>(size.width), static_cast<unsigned>(size.height), GS_BGRA,
                                            pixels, FALSE, FALSE);
     }
+    return complete && source.texture != nullptr;
 }

@@ -1,5 +1,7 @@
 #include "source/SongListSource.h"
 
+#include <cstring>
+
 #include "companion/Launcher.h"
 #include "companion/SharedBlock.h"
 #include "plugin/Constants.h"
@@ -43,10 +45,43 @@ void MorvathThanksImage::RefreshFrame() {
         g_plugin.displayText = g_plugin.sharedText;
         ReloadSettings();
         if (randomColor != 0) color = static_cast<std::uint32_t>(randomForeColor);
-        UpdateTexture(*this);
+        if (renderEveryFrame || !RenderIsCurrent(g_plugin.displayText)) {
+            // Only a complete render is remembered; a failed one is tried again next frame.
+            renderedTexture = nullptr;
+            if (UpdateTexture(*this)) RememberRender(g_plugin.displayText);
+        }
     } catch (...) {
         // A frame that could not be made leaves the last texture on show.
     }
+}
+
+bool MorvathThanksImage::RenderIsCurrent(const String& text) const noexcept {
+    const RenderInputs& r = rendered;
+    return renderedTexture && renderedTexture == texture && r.text == text && r.font == font &&
+           r.fontSize == fontSize && r.bold == bold && r.italic == italic && r.underline == underline &&
+           r.color == color && r.textOpacity == textOpacity && r.outline == outline &&
+           std::memcmp(&r.outlineSize, &outlineSize, sizeof outlineSize) == 0 && r.outlineColor == outlineColor &&
+           r.outlineOpacity == outlineOpacity && r.backgroundColor == backgroundColor &&
+           r.backgroundOpacity == backgroundOpacity;
+}
+
+void MorvathThanksImage::RememberRender(const String& text) {
+    RenderInputs& r = rendered;
+    r.text = text;
+    r.font = font;
+    r.fontSize = fontSize;
+    r.bold = bold;
+    r.italic = italic;
+    r.underline = underline;
+    r.color = color;
+    r.textOpacity = textOpacity;
+    r.outline = outline;
+    r.outlineSize = outlineSize;
+    r.outlineColor = outlineColor;
+    r.outlineOpacity = outlineOpacity;
+    r.backgroundColor = backgroundColor;
+    r.backgroundOpacity = backgroundOpacity;
+    renderedTexture = texture;
 }
 
 void MorvathThanksImage::Draw(const Vect2& position, const Vect2& size) {

@@ -45,4 +45,32 @@ public:
     bool bold = false;
     bool italic = false;
     bool underline = false;
+
+    // Renders on every frame even when nothing changed: the plain renderer, kept so tests and
+    // benchmarks can compare the two. No setting turns it on.
+    bool renderEveryFrame = false;
+
+private:
+    // What the texture on show was rendered from: the text and every look field the renderer
+    // reads. A frame whose inputs are the same, while the texture is still the one that render
+    // made, needs no new render: it would produce the same pixels.
+    struct RenderInputs {
+        String text;
+        String font;
+        int fontSize = 0;
+        bool bold = false, italic = false, underline = false;
+        std::uint32_t color = 0;
+        int textOpacity = 0;
+        bool outline = false;
+        float outlineSize = 0.0f;
+        std::uint32_t outlineColor = 0;
+        int outlineOpacity = 0;
+        std::uint32_t backgroundColor = 0;
+        int backgroundOpacity = 0;
+    };
+    bool RenderIsCurrent(const String& text) const noexcept;
+    void RememberRender(const String& text);
+
+    RenderInputs rendered;
+    const Texture* renderedTexture = nullptr;  // null: nothing remembered
 };

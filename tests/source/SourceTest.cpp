@@ -141,6 +141,7 @@ TEST_F(SongListSource, TextureKeptWhileTheSizeStaysAndReplacedOtherwise) {
     block.Write(kList);
     const long liveBefore = HostLiveTextures();
     std::unique_ptr<MorvathThanksImage> s(Create(data));
+    s->renderEveryFrame = true;
     s->RefreshFrame();
     Texture* first = s->texture;
     ASSERT_NE(first, nullptr);
@@ -158,6 +159,44 @@ TEST_F(SongListSource, TextureKeptWhileTheSizeStaysAndReplacedOtherwise) {
     EXPECT_EQ(HostLiveTextures(), liveBefore + 1) << "the old one was deleted";
     s.reset();
     EXPECT_EQ(HostLiveTextures(), liveBefore);
+}
+
+TEST_F(SongListSource, UnchangedFramesReuseTheLastRender) {
+    block.Write(kList);
+    std::unique_ptr<MorvathThanksImage> s(Create(data));
+    s->RefreshFrame();
+    Texture* first = s->texture;
+    ASSERT_NE(first, nullptr);
+    for (int i = 0; i < 3; ++i) s->RefreshFrame();
+    EXPECT_EQ(s->texture, first);
+    EXPECT_EQ(HostTextureUploads(first), 0) << "nothing changed: nothing measured, painted or uploaded";
+
+    // Any input the renderer reads renders again, into the same texture while the size stays.
+    struct Change { const wchar_t* key; int value; } changes[] = {
+        {keys::kColor, static_cast<int>(0xFF00FF00u)}, {keys::kTextOpacity, 50}, {keys::kBackgroundOpacity, 30},
+        {keys::kBackgroundColor, 0x123456},            {keys::kUnderline, 1},    {keys::kOutlineColor, 0x00FF00},
+    };
+    long uploads = 0;
+    for (const auto& c : changes) {
+        data->SetInt(c.key, c.value);
+        s->RefreshFrame();
+        s->RefreshFrame();
+        EXPECT_EQ(HostTextureUploads(s->texture), ++uploads) << "one render per change";
+    }
+    block.Write(L"#2#\r\nsame length 1\r\nsame length 2");
+    s->RefreshFrame();
+    const long afterText = HostTextureUploads(s->texture);
+    block.Write(L"#2#\r\nsame length 3\r\nsame length 4");
+    s->RefreshFrame();
+    EXPECT_EQ(HostTextureUploads(s->texture), afterText + 1) << "new text of the same size";
+    // The settings line is still written every frame, and the hotkey still taken from it.
+    block.Write(SettingsLine(L"宋体", 42, 0, 100, 0, 0, 0, 0, 0, 0, 2, 0, 100, 66) + L"|#1#\r\nx");
+    s->RefreshFrame();
+    data->SetInt(keys::kFontSize, 10);
+    s->RefreshFrame();
+    EXPECT_EQ(data->GetInt(keys::kFontSize, 0), 42);
+    EXPECT_EQ(s->fontSize, 42);
+    EXPECT_EQ(HostHotkeyKey(g_plugin.hotkeyId), 66u);
 }
 
 TEST_F(SongListSource, NullTextureFromTheHostIsNotRetriedUntilTheSizeChanges) {
