@@ -57,10 +57,16 @@ void String::Release() noexcept {
 }
 
 String& String::operator=(const String& other) {
-    if (this != &other) {
-        String copy(other);
-        *this = std::move(copy);
+    if (this == &other) return *this;
+    if (other.curLength + 1 <= capacity) {
+        // Fits: reuse the storage (a text copied every frame costs no allocation).
+        if (other.curLength) std::memcpy(lpString, other.lpString, other.curLength * sizeof(wchar_t));
+        curLength = other.curLength;
+        lpString[curLength] = 0;
+        return *this;
     }
+    String copy(other);
+    *this = std::move(copy);
     return *this;
 }
 

@@ -1,0 +1,211 @@
+// Per-frame costs of the song-list source under the host's frame loop, printed as one table.
+//
+//   bench [--frames N] [--calls N]
+//
+// Every figure is the time of one call (or one frame of all sources), median and 95th
+// percentile, measured with QueryPerformanceCounter in this process; the companion's block is
+// held by the benchmark itself.
+#include "host/Platform.h"  // windows.h before gdiplus.h
+#include <gdiplus.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "companion/SharedBlock.h"
+#include "host/HostSide.h"
+#include "host/Utf.h"
+#include "plugin/Constants.h"
+#include "plugin/PluginState.h"
+#include "source/Callbacks.h"
+#include "source/Measure.h"
+#include "source/SongListSource.h"
+
+namespace {
+
+class Block {
+public:
+    Block() {
+        mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, names::kSharedBlockBytes,
+                                     names::kSharedBlockName);
+        view = static_cast<unsigned char*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, names::kSharedBlockBytes));
+    }
+    ~Block() {
+        UnmapViewOfFile(view);
+        CloseHandle(mapping);
+    }
+    void Write(const std::wstring& text) {
+        std::memset(view, 0, names::kSharedBlockBytes);
+        for (std::size_t i = 0; i < text.size() && i < 1023; ++i) {
+            const auto unit = static_cast<std::uint16_t>(text[i]);
+            std::memcpy(view + 2 * i, &unit, 2);
+        }
+    }
+
+private:
+    HANDLE mapping;
+    unsigned char* view;
+};
+
+const std::wstring kSettings = L"Set|宋体|42|-28672|100|-16777216|50|0|0|0|0|2|-16777216|100|0";
+const std::wstring kOutlineSettings = L"Set|宋体|42|-28672|100|-16777216|50|0|0|0|1|2|-16777216|100|0";
+
+std::wstring List(int lines, const wchar_t* variant) {
+    const wchar_t* songs[] = {L"晴天 - 周杰伦", L"Yesterday - The Beatles", L"后来 - 刘若英", L"Shape of You", L"稻香 - 周杰伦",
+                              L"Hotel California", L"小幸运 - 田馥甄", L"Let It Be", L"平凡之路 - 朴树", L"Bohemian Rhapsody"};
+    std::wstring text = L"#" + std::to_wstring(lines) + L"#";
+    for (int i = 0; i < lines; ++i)
+        text += L"\r\n" + std::to_wstring(i + 1) + L". " + songs[i % 10] + variant;
+    return text;
+}
+
+struct Figures {
+    double median;
+    double p95;
+};
+
+double Now() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart);
+}
+
+// Runs `step` `count` times after a short warm-up; microseconds per call.
+Figures Time(int count, const std::function<void(int)>& step) {
+    for (int i = 0; i < 5; ++i) step(i);
+    std::vector<double> samples;
+    samples.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const double start = Now();
+        step(i);
+        samples.push_back(Now() - start);
+    }
+    std::sort(samples.begin(), samples.end());
+    return {samples[samples.size() / 2], samples[std::min(samples.size() - 1, samples.size() * 95 / 100)]};
+}
+
+struct Row {
+    std::string what;
+    Figures figures;
+};
+std::vector<Row> g_rows;
+
+Figures Report(const std::string& what, Figures f) {
+    g_rows.push_back({what, f});
+    return f;
+}
+
+class Scene {
+public:
+    explicit Scene(int count, bool everyFrame) {
+        for (int i = 0; i < count; ++i) {
+            XElement* data = config.GetRootElement()->CreateElement(L"source")->CreateElement(keys::kData);
+            auto* s = static_cast<MorvathThanksImage*>(CreateSongListSource(data));
+            s->renderEveryFrame = everyFrame;
+            sources.emplace_back(s);
+        }
+    }
+    void Frame() {
+        for (auto& s : sources) s->RefreshFrame();
+    }
+    std::vector<std::unique_ptr<MorvathThanksImage>> sources;
+    XConfig config;
+};
+
+std::string Format(double microseconds) {
+    char text[32];
+    if (microseconds >= 1000.0) std::snprintf(text, sizeof text, "%.2f ms", microseconds / 1000.0);
+    else std::snprintf(text, sizeof text, "%.1f us", microseconds);
+    return text;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int frames = 300, calls = 2000;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (!std::strcmp(argv[i], "--frames")) frames = std::max(10, std::atoi(argv[i + 1]));
+        else if (!std::strcmp(argv[i], "--calls")) calls = std::max(10, std::atoi(argv[i + 1]));
+    }
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    Gdiplus::GdiplusStartup(&token, &input, nullptr);
+    HostSetLogEcho(false);
+
+    Block block;
+    const std::wstring list20 = List(20, L"");
+    const std::wstring list20b = List(20, L" ");  // same lines, one more space each: a changed frame
+    std::wstring full = kSettings + L"|#63#";
+    for (int i = 0; i < 63 && full.size() < 1000; ++i) full += L"\r\n" + std::to_wstring(i) + L" 歌名";
+
+    // ---- the shared block alone
+    {
+        XConfig config;
+        XElement* data = config.GetRootElement();
+        block.Write(L"");
+        Report("ReadSharedBlock, empty block", Time(calls, [&](int) { ReadSharedBlock(data, nullptr); }));
+        block.Write(full);
+        Report("ReadSharedBlock, settings line + 63 lines (" + std::to_string(full.size()) + " units)",
+               Time(calls, [&](int) { ReadSharedBlock(data, nullptr); }));
+        block.Write(kSettings + L"|" + list20);
+        Report("ReadSharedBlock, settings line + 20-line list", Time(calls, [&](int) { ReadSharedBlock(data, nullptr); }));
+        Report("MeasureDefaultText", Time(std::min(calls, 300), [&](int) { MeasureDefaultText(data); }));
+    }
+
+    // ---- whole frames
+    Figures floor1{}, floor4{}, plainSteady1{}, plainSteady4{}, cachedSteady1{}, cachedSteady4{};
+    for (int count : {1, 4}) {
+        const std::string n = std::to_string(count) + (count == 1 ? " source" : " sources");
+        block.Write(kSettings + L"|" + list20);
+        {
+            // The floor: what a frame must do anyway (read the block, reload the settings).
+            Scene scene(count, false);
+            scene.Frame();
+            Figures f = Report("floor: ReadSharedBlock + ReloadSettings, " + n, Time(frames, [&](int) {
+                                   for (auto& s : scene.sources) {
+                                       ReadSharedBlock(s->settings, s.get());
+                                       g_plugin.displayText = g_plugin.sharedText;
+                                       s->ReloadSettings();
+                                   }
+                               }));
+            (count == 1 ? floor1 : floor4) = f;
+        }
+        for (bool everyFrame : {true, false}) {
+            const std::string renderer = everyFrame ? "every-frame renderer" : "render on change";
+            Scene scene(count, everyFrame);
+            block.Write(kSettings + L"|" + list20);
+            Figures steady = Report(renderer + ", steady frame, " + n, Time(frames, [&](int) { scene.Frame(); }));
+            if (everyFrame) (count == 1 ? plainSteady1 : plainSteady4) = steady;
+            else (count == 1 ? cachedSteady1 : cachedSteady4) = steady;
+            Report(renderer + ", changed frame, " + n, Time(frames, [&](int i) {
+                       block.Write(kSettings + L"|" + (i % 2 ? list20 : list20b));
+                       scene.Frame();
+                   }));
+            if (everyFrame) {
+                block.Write(kOutlineSettings + L"|" + list20);
+                Report(renderer + ", outline on, " + n, Time(frames, [&](int) { scene.Frame(); }));
+            }
+        }
+    }
+
+    std::printf("| measured (Wine, 20-line list, 42 px) | median | p95 |\n|---|---|---|\n");
+    for (const Row& r : g_rows)
+        std::printf("| %s | %s | %s |\n", r.what.c_str(), Format(r.figures.median).c_str(), Format(r.figures.p95).c_str());
+    std::printf("\nsteady frame, every-frame renderer / render on change: %.0fx (1 source), %.0fx (4 sources)\n",
+                plainSteady1.median / cachedSteady1.median, plainSteady4.median / cachedSteady4.median);
+    std::printf("steady frame, render on change / floor: %.2fx (1 source), %.2fx (4 sources)\n",
+                cachedSteady1.median / floor1.median, cachedSteady4.median / floor4.median);
+    Gdiplus::GdiplusShutdown(token);
+    return 0;
+}
