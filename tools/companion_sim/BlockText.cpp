@@ -74,4 +74,12 @@ std::wstring RawText(const std::string& utf8) {
     return text;
 }
 
+std::vector<std::uint16_t> ImageFor(const Options& options, const SongList& list, const std::wstring& rawText,
+                                    std::size_t turns) {
+    std::wstring text = rawText;
+    if (options.rawFile.empty())
+        text = ComposeText(options.settingsLine, {list.header, Rotated(list.songs, options.rotate ? turns : 0)});
+    return options.fillNoNul ? FilledImage(text) : BlockImage(text);
+}
+
 }  // namespace companion_sim

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "plugin/Constants.h"
+#include "tools/companion_sim/Options.h"
 
 namespace companion_sim {
 
@@ -50,5 +51,11 @@ std::vector<std::uint16_t> FilledImage(const std::wstring& text);
 
 // The text of a UTF-8 file taken whole, without its byte-order mark.
 std::wstring RawText(const std::string& utf8);
+
+// The block's units for a run's options: the raw file's text when one is used, otherwise the
+// composed text with the songs rotated `turns` times when --rotate asks for it; without any NUL
+// when --fill-no-nul asks for that.
+std::vector<std::uint16_t> ImageFor(const Options& options, const SongList& list, const std::wstring& rawText,
+                                    std::size_t turns);
 
 }  // namespace companion_sim
