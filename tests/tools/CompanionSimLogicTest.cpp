@@ -229,6 +229,19 @@ TEST(CompanionSimBlock, FillsWithoutANul) {
     EXPECT_EQ(FilledImage(long1500), std::vector<std::uint16_t>(1024, u'q'));
 }
 
+TEST(CompanionSimBlock, ChoosesTheImageForTheOptions) {
+    const SongList list{std::nullopt, {L"a", L"b"}};
+    Options plain, rotating, filled, raw;
+    rotating.rotate = true;
+    filled.fillNoNul = true;
+    raw.rawFile = L"raw.txt";
+    raw.fillNoNul = true;
+    EXPECT_EQ(ImageFor(plain, list, L"", 1), BlockImage(L"#2#\r\na\r\nb"));  // no rotation unless asked
+    EXPECT_EQ(ImageFor(rotating, list, L"", 1), BlockImage(L"#2#\r\nb\r\na"));
+    EXPECT_EQ(ImageFor(filled, list, L"", 0), FilledImage(L"#2#\r\na\r\nb"));
+    EXPECT_EQ(ImageFor(raw, list, L"Set|", 0), FilledImage(L"Set|"));
+}
+
 TEST(CompanionSimBlock, TakesARawFileWhole) {
     EXPECT_EQ(RawText("\xEF\xBB\xBFSet|a\r\n\r\n#1#\n"), L"Set|a\r\n\r\n#1#\n");
     EXPECT_EQ(RawText(""), L"");
