@@ -38,6 +38,21 @@ BOOL WINAPI OnConsoleControl(DWORD) noexcept {
     return TRUE;
 }
 
+// Routes console control events to `interrupt` for as long as it lives.
+class ConsoleControl {
+public:
+    explicit ConsoleControl(HANDLE interrupt) noexcept {
+        g_interrupt = interrupt;
+        SetConsoleCtrlHandler(&OnConsoleControl, TRUE);
+    }
+    ~ConsoleControl() {
+        SetConsoleCtrlHandler(&OnConsoleControl, FALSE);
+        g_interrupt = nullptr;
+    }
+    ConsoleControl(const ConsoleControl&) = delete;
+    ConsoleControl& operator=(const ConsoleControl&) = delete;
+};
+
 std::wstring ErrorText(DWORD error) { return L"error " + std::to_wstring(error); }
 
 std::wstring ModulePath() {
@@ -183,8 +198,7 @@ int Run() {
         Say(L"companion_sim: cannot create an event (" + ErrorText(GetLastError()) + L")");
         return kFailed;
     }
-    g_interrupt = interrupt.get();
-    SetConsoleCtrlHandler(&OnConsoleControl, TRUE);
+    const ConsoleControl consoleControl(interrupt.get());
 
     BlockOwner block;
     if (DWORD openError = block.Open()) {
