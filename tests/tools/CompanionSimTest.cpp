@@ -90,6 +90,9 @@ struct Simulator {
     UniqueHandle ready = Event(readyName), stop = Event(stopName);
     std::unique_ptr<BackgroundProcess> process;
 
+    // Wine reuses process ids, so a record file of an earlier run may have this name.
+    Simulator() { DeleteFileW(record.c_str()); }
+
     bool Start(const std::wstring& options) {
         CreateDirectoryW(kOut.c_str(), nullptr);
         process = std::make_unique<BackgroundProcess>(L"companion_sim.exe " + options + L" --record " + Quoted(record) +
