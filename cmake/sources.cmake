@@ -32,3 +32,9 @@ set(WINDOWS_SOURCES
   source/SongListSource.cpp
   bridge/RuntimeHost.cpp
 )
+
+# The companion simulator's decisions (options, the block's text): no Win32, tested natively too.
+set(COMPANION_SIM_LOGIC_SOURCES
+  ${CMAKE_SOURCE_DIR}/tools/companion_sim/Options.cpp
+  ${CMAKE_SOURCE_DIR}/tools/companion_sim/BlockText.cpp
+)
