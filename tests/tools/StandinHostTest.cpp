@@ -9,6 +9,7 @@
 
 #include "host/HostSide.h"
 #include "tests/support/Process.h"
+#include "tests/support/Simulator.h"
 
 namespace {
 
@@ -93,6 +94,46 @@ TEST(StandinHost, ReportsUnknownOptionsAndMissingSources) {
     run = RunProcess(L"standin_host.exe --quiet --plugins testplugins --configure nobody", 30000);
     EXPECT_EQ(run.exitCode, 1u);
     EXPECT_NE(run.output.find("no source named nobody"), std::string::npos) << run.output;
+}
+
+// The whole way: the companion writes its block, the host loads the plugin and runs frames, and
+// the saved settings and texture show what the block asked for.
+TEST(EndToEnd, TheBlockReachesTheSettingsAndThePicture) {
+    simulator::Simulator companion;
+    // 宋体 36, blue text (0xFF0000FF), black background at 50 %, bold, hotkey 112 (F1).
+    ASSERT_TRUE(companion.Start(L"--windows none --settings \"Set|宋体|36|-16776961|100|-16777216|50|1|0|0|0|2|-16777216|100|112\""
+                                L" --song \"晴天 - 周杰伦\" --song \"Yesterday - The Beatles\""));
+    CreateDirectoryW(L"end_to_end", nullptr);
+    DeleteFileW(L"end_to_end\\scene.txt");
+    DeleteFileW(L"end_to_end\\歌单.png");
+    ProcessResult run = RunProcess(L"standin_host.exe --quiet --fps 0 --source Tavik直播点歌插件 歌单 --frames 5"
+                                   L" --save-scene end_to_end\\scene.txt --texture-png end_to_end",
+                                   30000);
+    EXPECT_EQ(companion.Stop(), 0);
+    ASSERT_EQ(run.exitCode, 0u) << run.output;
+
+    XConfig scene;
+    ASSERT_TRUE(scene.Open(L"end_to_end\\scene.txt")) << scene.ErrorText();
+    XElement* data = scene.GetRootElement()->GetElement(L"sources")->GetElement(L"歌单")->GetElement(L"data");
+    ASSERT_NE(data, nullptr);
+    EXPECT_STREQ(data->GetString(L"font"), L"宋体");
+    struct Key { const wchar_t* key; int value; } expected[] = {
+        {L"fontSize", 36}, {L"color", -16776961}, {L"textOpacity", 100}, {L"backgroundColor", -16777216},
+        {L"backgroundOpacity", 50}, {L"bold", 1}, {L"outline", 0}, {L"hotkey", 112},
+    };
+    for (const auto& k : expected) EXPECT_EQ(data->GetInt(k.key, -1), k.value) << k.value;
+
+    Image texture;
+    ASSERT_TRUE(LoadPng(L"end_to_end\\歌单.png", texture));
+    EXPECT_GT(texture.width, 200u);
+    EXPECT_GE(texture.height, 72u);  // two lines of 36
+    int text = 0, background = 0;
+    for (std::uint32_t p : texture.argb) {
+        text += p == 0xFF0000FFu;
+        background += p == 0x7F000000u;
+    }
+    EXPECT_GT(text, 100) << "text pixels in the block's colour";
+    EXPECT_GT(background, 1000) << "the half-transparent black background";
 }
 
 }  // namespace
