@@ -31,7 +31,86 @@ inline constexpr const wchar_t* kCompanionAssembly = L".\\plugins\\TavikMusic\\Q
 inline constexpr const char* kCompanionAssemblyNarrow = ".\\plugins\\TavikMusic\\QuorbMusic.dll";
 inline constexpr const wchar_t* kCompanionType = L"QuorbMusic.QuorbMusic";
 inline constexpr const wchar_t* kCompanionMethod = L"Command";
-inline constexpr const wchar_t* kSourceWindowClass = L"TavikMusic Message-Only-Window";
+inline constexpr const wchar_t* kSourceWindowClass = L"TavikMusic Message-Only-Window";  // also the title
+// CS_HREDRAW | CS_VREDRAW, and WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL (never shown).
+inline constexpr unsigned kSourceWindowClassStyle = 0x0003;
+inline constexpr unsigned kSourceWindowStyle = 0x00FF0000;
+// The manifest resource whose activation context the library's windows are made in.
+inline constexpr unsigned kLibraryManifestId = 2;
+
+// Commands to the companion's Command method: a bare word, or a verb and its argument (for
+// the most part the source window's id, see IdText).
+inline constexpr const wchar_t* kSetPlatformCommand = L"setPlatform:";  // followed by kPlatformCode
+inline constexpr const wchar_t* kInitCommand = L"init:";
+inline constexpr const wchar_t* kSettingsCommand = L"Set:";
+inline constexpr const wchar_t* kSettingsSeparator = L"{|}";
+inline constexpr const wchar_t* kStartCommand = L"start:";
+inline constexpr const wchar_t* kStopCommand = L"stop:";
+inline constexpr const wchar_t* kShowFormCommand = L"ShowForm:";
+inline constexpr const wchar_t* kAsciiCommand = L"ASCII";
+inline constexpr const wchar_t* kQuitCommand = L"quit";
+// What "ShowForm:" answers when the user accepted the settings, and when the user declined.
+inline constexpr unsigned kShowFormAccepted = 0;
+inline constexpr unsigned kShowFormDeclined = 1;
+
+// Messages from the companion to a source window.
+inline constexpr unsigned kAnsiPayloadsMessage = 1029;   // WM_USER + 5
+inline constexpr unsigned kUtf16PayloadsMessage = 1030;  // WM_USER + 6
+// WM_COPYDATA codes (dwData).
+inline constexpr unsigned kCopyText = 1;               // the text to show
+inline constexpr unsigned kCopySetInt = 101;           // "key|value", value as an integer
+inline constexpr unsigned kCopySetString = 102;        // "key|value", value as text
+inline constexpr unsigned kCopySetColor = 103;         // "key|value", value as a colour, made opaque
+inline constexpr unsigned kCopyLog = 200;              // a line for the host log
+inline constexpr unsigned kCopyRandomForeColor = 203;  // a colour for kKeyRandomForeColor
+inline constexpr wchar_t kKeyValueSeparator = L'|';
+inline constexpr unsigned kOpaqueAlpha = 0xFF000000u;
+
+// A retired registry record's inner id ends in this.
+inline constexpr const wchar_t* kRetiredSuffix = L".delete";
+
+// ---- settings keys of a source's "data" element
+inline constexpr const wchar_t* kKeyInnerId = L"innerId";        // the source window's id, as text
+inline constexpr const wchar_t* kKeyUsingAscii = L"usingASCII";  // 1: the companion sends ANSI payloads
+inline constexpr const wchar_t* kKeyFont = L"font";
+inline constexpr const wchar_t* kKeyColor = L"color";
+inline constexpr const wchar_t* kKeyFontSize = L"fontSize";
+inline constexpr const wchar_t* kKeyTextOpacity = L"textOpacity";
+inline constexpr const wchar_t* kKeyBackgroundColor = L"backgroundColor";
+inline constexpr const wchar_t* kKeyBackgroundOpacity = L"backgroundOpacity";
+inline constexpr const wchar_t* kKeyBold = L"bold";
+inline constexpr const wchar_t* kKeyItalic = L"italic";
+inline constexpr const wchar_t* kKeyUnderline = L"underline";
+inline constexpr const wchar_t* kKeyOutline = L"outline";
+inline constexpr const wchar_t* kKeyOutlineOpacity = L"outlineOpacity";
+inline constexpr const wchar_t* kKeyOutlineColor = L"outlineColor";
+inline constexpr const wchar_t* kKeyOutlineSize = L"outlineSize";
+inline constexpr const wchar_t* kKeyFreeList = L"free_list";
+inline constexpr const wchar_t* kKeyRandomForeColor = L"RandomForeColor";
+
+// The "Set:" command's fields, in the command's order, with the command's own defaults (they
+// are not the source reader's: the outline colour and width differ).
+struct SettingsCommandField {
+    const wchar_t* key;
+    const wchar_t* textDefault;  // not null: the value is text
+    int intDefault;
+};
+inline constexpr SettingsCommandField kSettingsCommandFields[] = {
+    {kKeyFont, L"宋体", 0},
+    {kKeyColor, nullptr, static_cast<int>(0xFFFF9000u)},
+    {kKeyFontSize, nullptr, 42},
+    {kKeyTextOpacity, nullptr, 100},
+    {kKeyBackgroundColor, nullptr, static_cast<int>(0xFF000000u)},
+    {kKeyBackgroundOpacity, nullptr, 0},
+    {kKeyBold, nullptr, 0},
+    {kKeyItalic, nullptr, 0},
+    {kKeyUnderline, nullptr, 0},
+    {kKeyOutline, nullptr, 0},
+    {kKeyOutlineOpacity, nullptr, 100},
+    {kKeyOutlineColor, nullptr, static_cast<int>(0xFF808080u)},
+    {kKeyOutlineSize, nullptr, 2},
+    {kKeyFreeList, L"", 0},
+};
 
 // ---- support contact, ending the messages that ask the user to get help
 inline constexpr const wchar_t* kSupportGroup = L"563812947";
@@ -46,6 +125,7 @@ inline constexpr const wchar_t* kNoRuntimeMessage = L"错误码127，无法初�
 inline constexpr const wchar_t* kRuntimeFaultMessage = L"错误码128，无法初始化环境，请检查.net framework 4.0 运行环境是否安装。";
 inline constexpr const wchar_t* kHelpLineShort = L"如需帮助，可加讨论群：";
 inline constexpr const wchar_t* kHelpLineLong = L"如果需要帮助，可加讨论群：";
+inline constexpr const wchar_t* kMessageLineBreak = L"\r\n";
 
 // ---- log and standard-output texts
 inline constexpr const wchar_t* kConfigureNullElementWarning = L"ConfigureTextSource: NULL element";
