@@ -12,7 +12,11 @@ set(HOST_SOURCES
 
 # Plugin code that decides things and touches no Win32: built and tested natively too.
 set(PORTABLE_SOURCES
+  bridge/Commands.cpp
+  bridge/Inbound.cpp
+  bridge/Payload.cpp
   bridge/Registry.cpp
+  companion/SettingsCommand.cpp
 )
 
 # Plugin code at the Win32, GDI, GDI+ and COM edges.
