@@ -23,5 +23,6 @@ set(PORTABLE_SOURCES
 set(WINDOWS_SOURCES
   plugin/Exports.cpp
   plugin/PluginState.cpp
+  bridge/FaultGuard.cpp
   bridge/RuntimeHost.cpp
 )
