@@ -12,7 +12,7 @@ String DecodeUtf16Payload(const void* data, std::uint32_t byteCount) {
 
     // Units are copied out one by one: the payload need not be aligned, and a wchar_t need not
     // be 16 bits wide.
-    wchar_t chunk[128];
+    wchar_t chunk[128] = {};
     std::size_t filled = 0;
     for (std::size_t i = 0; i < unitsInside; ++i) {
         std::uint16_t unit;

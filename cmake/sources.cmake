@@ -23,6 +23,9 @@ set(PORTABLE_SOURCES
 set(WINDOWS_SOURCES
   plugin/Exports.cpp
   plugin/PluginState.cpp
+  bridge/BridgeSteps.cpp
   bridge/FaultGuard.cpp
   bridge/RuntimeHost.cpp
+  bridge/SourceWindow.cpp
+  companion/SettingsCommandSend.cpp
 )

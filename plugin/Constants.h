@@ -135,6 +135,7 @@ inline constexpr const wchar_t* kDrawStringFailed = L"TextSource::UpdateTexture:
 inline constexpr const wchar_t* kLaunchSucceeded = L"Successed!";
 inline constexpr const wchar_t* kLaunchReturnValue = L"return value:%d\n";
 inline constexpr const wchar_t* kLaunchLastError = L"GetLastError: %d";
+inline constexpr const wchar_t* kSourceWindowFailed = L"SourceWindowProc: message %u failed";
 inline constexpr const char* kMappingFailed = "Could not create file mapping object (%d).\n";
 inline constexpr const char* kViewFailed = "Could not map view of file (%d).\n";
 
