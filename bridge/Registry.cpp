@@ -4,11 +4,15 @@
 #include <new>
 #include <stdexcept>
 
-String WindowIdText(HWND window) {
+#include "plugin/Constants.h"
+
+String IdText(std::uint64_t id) {
     String text;
-    text << static_cast<int>(static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(window)));
+    text << static_cast<int>(static_cast<std::uint32_t>(id));
     return text;
 }
+
+String WindowIdText(HWND window) { return IdText(reinterpret_cast<std::uintptr_t>(window)); }
 
 std::size_t SourceRegistry::GrownCapacity(std::size_t capacity, std::size_t count) noexcept {
     std::size_t grown = capacity > kMaxRecords - capacity / 2 ? count + 1 : capacity + capacity / 2;
@@ -66,7 +70,7 @@ void SourceRegistry::RetireSourceRecords(const String& id) {
     const String match(id);  // `id` may be one of the inner ids about to change
     for (SourceRecord* r = begin; r != end; ++r) {
         if (r->innerId == match) {
-            r->innerId += L".delete";
+            r->innerId += names::kRetiredSuffix;
             r->settings = nullptr;
         }
     }

@@ -11,7 +11,10 @@ struct SourceRecord {
     String text;                   // declared last, so destroyed before innerId
 };
 
-// The window handle as text: its low 32 bits read as a signed decimal ("0" for null).
+// An id as the companion reads it: its low 32 bits as a signed decimal, with a minus sign when
+// negative and no leading zeros.
+String IdText(std::uint64_t id);
+// The window handle as text, the same way ("0" for null).
 String WindowIdText(HWND window);
 
 // The bridge's table of sources: a contiguous array over MainAllocator storage that only grows,

@@ -12,10 +12,14 @@ set(HOST_SOURCES
 
 # Plugin code that decides things and touches no Win32: built and tested natively too.
 set(PORTABLE_SOURCES
+  bridge/Commands.cpp
+  bridge/Inbound.cpp
+  bridge/Payload.cpp
   bridge/Registry.cpp
   companion/LauncherThrottle.cpp
   companion/SharedBlockParser.cpp
   source/Sizing.cpp
+  companion/SettingsCommand.cpp
 )
 
 # Plugin code at the Win32, GDI, GDI+ and COM edges.
@@ -30,7 +34,11 @@ set(WINDOWS_SOURCES
   source/Measure.cpp
   source/Rasteriser.cpp
   source/SongListSource.cpp
+  bridge/BridgeSteps.cpp
+  bridge/FaultGuard.cpp
   bridge/RuntimeHost.cpp
+  bridge/SourceWindow.cpp
+  companion/SettingsCommandSend.cpp
 )
 
 # The companion simulator's decisions (options, the block's text): no Win32, tested natively too.

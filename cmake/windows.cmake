@@ -30,7 +30,8 @@ add_library(songlist STATIC ${PORTABLE_SOURCES} ${WINDOWS_SOURCES})
 target_include_directories(songlist PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(songlist PUBLIC HostApi gdiplus gdi32 user32 shell32 ole32)
 
-add_library(TavikSongList SHARED plugin/DllMain.cpp plugin/TavikSongList.def)
+enable_language(RC)
+add_library(TavikSongList SHARED plugin/DllMain.cpp plugin/TavikSongList.def plugin/TavikSongList.rc)
 target_link_libraries(TavikSongList PRIVATE songlist)
 set_target_properties(TavikSongList PROPERTIES PREFIX "" LIBRARY_OUTPUT_DIRECTORY ${PLUGIN_DIR}
                       RUNTIME_OUTPUT_DIRECTORY ${PLUGIN_DIR})

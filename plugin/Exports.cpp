@@ -1,11 +1,14 @@
 #include "plugin/Exports.h"
 
+#include "bridge/RuntimeHost.h"
 #include "plugin/Constants.h"
 #include "plugin/PluginState.h"
 #include "source/Callbacks.h"
 
 extern "C" bool LoadPlugin() {
     try {
+        // StartRuntime has told the user why when it fails; then nothing else is set up.
+        if (g_plugin.bridgeEnabled && !StartRuntime()) return false;
         InitColorControl(g_plugin.moduleHandle);
         API->RegisterImageSourceClass(names::kPluginName, names::kSourceDisplayName, CreateSongListSource,
                                       ConfigureSongListSource);
@@ -17,6 +20,7 @@ extern "C" bool LoadPlugin() {
 
 extern "C" void UnloadPlugin() {
     if (!g_plugin.bridgeEnabled) return;
+    StopRuntime();
 }
 
 extern "C" CTSTR GetPluginName() { return names::kPluginName; }

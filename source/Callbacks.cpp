@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "bridge/BridgeSteps.h"
 #include "companion/Launcher.h"
 #include "plugin/Constants.h"
 #include "plugin/PluginState.h"
@@ -33,6 +34,9 @@ bool ConfigureSongListSource(XElement* element) {
         if (!data) data = element->CreateElement(keys::kData);
         element->SetFloat(keys::kCx, data->GetFloat(keys::kBaseSizeCx, defaults::kBaseSize));
         element->SetFloat(keys::kCy, data->GetFloat(keys::kBaseSizeCy, defaults::kBaseSize));
+
+        // With the bridge running, the companion shows its own form instead; nothing is measured.
+        if (g_plugin.runtimeHost) return BridgeConfigureStep(data);
 
         if (launched != 0) {
             String message(names::kLaunchErrorMessage);

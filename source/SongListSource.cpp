@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "bridge/BridgeSteps.h"
 #include "companion/Launcher.h"
 #include "companion/SharedBlock.h"
 #include "plugin/Constants.h"
@@ -22,6 +23,7 @@ CTSTR ReadString(const XElement* e, CTSTR key, CTSTR def) { return e ? e->GetStr
 MorvathThanksImage::MorvathThanksImage(XElement* settingsElement) : settings(settingsElement) {}
 
 MorvathThanksImage::~MorvathThanksImage() {
+    BridgeRetireStep(settings);
     if (texture) {
         delete texture;
         texture = nullptr;
@@ -41,6 +43,7 @@ void MorvathThanksImage::RefreshFrame() {
     try {
         const int randomColor = ReadInt(settings, keys::kRandomColor, defaults::kRandomColor);
         const int randomForeColor = ReadInt(settings, keys::kRandomForeColor, defaults::kRandomForeColor);
+        BridgeRefreshStep(settings);  // the block's text below replaces what it sets
         ReadSharedBlock(settings, this);
         g_plugin.displayText = g_plugin.sharedText;
         ReloadSettings();
@@ -115,6 +118,10 @@ void MorvathThanksImage::ReloadSettings() {
 
 void MorvathThanksImage::ActivateSource() {
     try {
+        if (g_plugin.runtimeHost) BridgeActivateStep(settings);
+    } catch (...) {
+    }
+    try {
         LaunchCompanion();
     } catch (...) {
     }
@@ -129,6 +136,7 @@ void MorvathThanksImage::DeactivateSource() {
             parent->SetFloat(keys::kCx, cx);
             parent->SetFloat(keys::kCy, cy);
         }
+        if (g_plugin.runtimeHost) BridgeDeactivateStep(settings);
     } catch (...) {
     }
 }

@@ -1,0 +1,19 @@
+#include "companion/SettingsCommand.h"
+
+#include "bridge/Registry.h"
+#include "plugin/Constants.h"
+
+String BuildSettingsCommand(const XElement& settings, std::uint64_t id) {
+    String command;
+    command << names::kSettingsCommand << IdText(id);
+    for (const names::SettingsCommandField& field : names::kSettingsCommandFields) {
+        command << names::kSettingsSeparator;
+        if (field.textDefault)
+            command << settings.GetString(field.key, field.textDefault);
+        else
+            command << settings.GetInt(field.key, field.intDefault);
+    }
+    return command;
+}
+
+int ReadUsingAscii(const XElement& settings) noexcept { return settings.GetInt(keys::kUsingAscii, 0); }
