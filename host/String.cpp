@@ -83,6 +83,14 @@ String& String::operator=(String&& other) noexcept {
 }
 
 String& String::operator=(CTSTR text) {
+    const std::size_t n = UnitLength(text);
+    const bool inside = lpString && text >= lpString && text < lpString + capacity;
+    if (n && n + 1 <= capacity && !inside) {
+        std::memcpy(lpString, text, n * sizeof(wchar_t));
+        curLength = static_cast<unsigned>(n);
+        lpString[curLength] = 0;
+        return *this;
+    }
     String copy(text);  // text may point into this String
     *this = std::move(copy);
     return *this;
