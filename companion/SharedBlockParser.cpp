@@ -70,6 +70,9 @@ void Parse(wchar_t* text, std::size_t count, Content& out) noexcept {
         } else {
             out.settingsApplied = true;
             out.hasHotkeyCode = fieldIndex > kSettingsFields;
+            // The "|" after the font (more fields follow it) becomes its terminator, so the
+            // font can be written from the copy without another buffer; nothing reads it again.
+            text[out.font.offset + out.font.length] = 0;
             if (fieldIndex > kFirstTextField) {
                 linesEnd = textPartEnd;
             } else {
@@ -91,8 +94,7 @@ bool Apply(const wchar_t* text, const Content& content, XElement* settings, int&
            OBSHOTKEYPROC proc, UPARAM param, String& sharedText) {
     if (content.settingsApplied) {
         if (settings) {
-            const String font(text + content.font.offset, content.font.length);
-            settings->SetString(keys::kFont, font.c_str());
+            settings->SetString(keys::kFont, text + content.font.offset);  // terminated by Parse
             for (std::size_t i = 0; i < kLookFields; ++i) settings->SetInt(kLookKeys[i], content.look[i]);
         }
         // A line of 14 fields carries no hotkey code; the registered hotkey stays as it is.

@@ -51,7 +51,8 @@ struct Content {
 int ReadInteger(const wchar_t* units, std::size_t count) noexcept;
 
 // Parses `count` units of copied block text (no NUL among them). The text part of a settings
-// line is re-joined in place, so `text` is changed; every span of `out` points into it.
+// line is re-joined in place and an applied font is NUL-terminated in place, so `text` is
+// changed; every span of `out` points into it.
 void Parse(wchar_t* text, std::size_t count, Content& out) noexcept;
 
 }  // namespace block
