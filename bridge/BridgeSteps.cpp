@@ -5,13 +5,14 @@
 #include "bridge/SourceWindow.h"
 #include "companion/SettingsCommand.h"
 #include "plugin/Constants.h"
+#include "plugin/HostText.h"
 #include "plugin/PluginState.h"
 
 namespace {
 
 // The source's record, when it has one with a window.
 SourceRecord* UsableRecord(const XElement& settings) {
-    SourceRecord* record = g_plugin.registry.FindRecordByInnerId(String(settings.GetString(keys::kInnerId, L"")));
+    SourceRecord* record = g_plugin.registry.FindRecordByInnerId(String(ReadText(&settings, keys::kInnerId, L"")));
     return record && record->window ? record : nullptr;
 }
 
@@ -28,7 +29,7 @@ HWND EnsureSourceWindow(XElement* settings) {
     record.innerId = WindowIdText(record.window);
     record.settings = settings;
     record.textFlag = 1;
-    settings->SetString(keys::kInnerId, record.innerId.c_str());
+    settings->SetString(keys::kInnerId, TextOf(record.innerId));
     g_plugin.registry.AppendSourceRecord(record);
     return record.window;
 }
@@ -37,11 +38,11 @@ void BridgeRefreshStep(XElement* settings) noexcept {
     if (!settings || !g_plugin.registry.Count()) return;  // the common case: nothing to allocate
     try {
         const SourceRecord* record =
-            g_plugin.registry.FindRecordByInnerId(String(settings->GetString(keys::kInnerId, L"")));
+            g_plugin.registry.FindRecordByInnerId(String(ReadText(settings, keys::kInnerId, L"")));
         if (!record || !record->text.IsValid()) return;
         String text(record->text);
         text.KillSpaces();
-        g_plugin.displayText = std::move(text);
+        g_plugin.displayText = text;
     } catch (...) {
         // Out of memory: this frame keeps the display text it had.
     }
@@ -68,7 +69,7 @@ void BridgeDeactivateStep(XElement* settings) {
 void BridgeRetireStep(XElement* settings) noexcept {
     if (!settings || !g_plugin.registry.Count()) return;
     try {
-        g_plugin.registry.RetireSourceRecords(String(settings->GetString(keys::kInnerId, L"")));
+        g_plugin.registry.RetireSourceRecords(String(ReadText(settings, keys::kInnerId, L"")));
     } catch (...) {
         // Out of memory while marking: the records stay as they were.
     }

@@ -2,6 +2,7 @@
 
 #include "bridge/Payload.h"
 #include "plugin/Constants.h"
+#include "plugin/HostText.h"
 
 namespace {
 
@@ -26,15 +27,15 @@ void ApplyCopyData(SourceRecord& record, std::uintptr_t code, const String& payl
             const KeyValue pair = SplitKeyValue(payload);
             if (!pair.key.IsValid() || !pair.value.IsValid()) return;
             if (code == names::kCopySetInt)
-                settings->SetInt(pair.key.c_str(), pair.value.ToInt(10));
+                settings->SetInt(pair.key.Array(), pair.value.ToInt(10));
             else if (code == names::kCopySetString)
-                settings->SetString(pair.key.c_str(), pair.value.c_str());
+                settings->SetString(pair.key.Array(), pair.value.Array());
             else
-                settings->SetInt(pair.key.c_str(), Opaque(pair.value.ToInt(10)));
+                settings->SetInt(pair.key.Array(), Opaque(pair.value.ToInt(10)));
             return;
         }
         case names::kCopyLog:
-            Log(L"%ls", payload.c_str());
+            Log(L"%ls", TextOf(payload));
             return;
         case names::kCopyRandomForeColor:
             if (payload.IsValid()) settings->SetInt(keys::kRandomForeColor, Opaque(payload.ToInt(10)));

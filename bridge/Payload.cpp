@@ -20,11 +20,11 @@ String DecodeUtf16Payload(const void* data, std::uint32_t byteCount) {
         if (unit == 0) break;
         chunk[filled++] = static_cast<wchar_t>(unit);
         if (filled == sizeof chunk / sizeof chunk[0]) {
-            text.AppendUnits(chunk, filled);
+            text.AppendString(chunk, static_cast<UINT>(filled));
             filled = 0;
         }
     }
-    text.AppendUnits(chunk, filled);
+    if (filled) text.AppendString(chunk, static_cast<UINT>(filled));
 
     // A count of 2 GiB or more reads as negative and cuts nothing; 64 bits keep "- 1" defined.
     const std::int64_t signedCount = static_cast<std::int32_t>(byteCount);
@@ -53,7 +53,7 @@ KeyValue SplitKeyValue(const String& payload) {
     split.key = payload.GetToken(0, names::kKeyValueSeparator);
     if (CTSTR value = payload.GetTokenOffset(1, names::kKeyValueSeparator)) {
         const std::size_t offset = static_cast<std::size_t>(value - payload.Array());
-        split.value = String(value, payload.Length() - offset);
+        if (payload.Length() > offset) split.value.AppendString(value, static_cast<UINT>(payload.Length() - offset));
     }
     return split;
 }

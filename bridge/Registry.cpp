@@ -29,7 +29,7 @@ void SourceRegistry::AppendSourceRecord(const SourceRecord& record) {
         if (count == kMaxRecords) throw std::length_error("source registry is full");
         const std::size_t newCapacity = GrownCapacity(Capacity(), count);
         if (newCapacity > kMaxRecords) throw std::bad_alloc();
-        void* block = MainAllocator->Allocate(newCapacity * sizeof(SourceRecord));
+        void* block = MainAllocator->_Allocate(newCapacity * sizeof(SourceRecord));
         if (!block) throw std::bad_alloc();
         std::memset(block, 0, newCapacity * sizeof(SourceRecord));
         auto* storage = static_cast<SourceRecord*>(block);
@@ -40,11 +40,11 @@ void SourceRegistry::AppendSourceRecord(const SourceRecord& record) {
             new (storage + count) SourceRecord(inside ? begin[insideIndex] : record);
         } catch (...) {
             for (std::size_t i = 0; i < copied; ++i) storage[i].~SourceRecord();
-            MainAllocator->Free(block);
+            MainAllocator->_Free(block);
             throw;
         }
         for (SourceRecord* r = begin; r != end; ++r) r->~SourceRecord();
-        MainAllocator->Free(begin);
+        MainAllocator->_Free(begin);
         begin = storage;
         end = storage + count + 1;
         capacity = storage + newCapacity;
@@ -79,6 +79,6 @@ void SourceRegistry::RetireSourceRecords(const String& id) {
 void SourceRegistry::ReleaseRegistry() noexcept {
     if (!begin) return;
     for (SourceRecord* r = begin; r != end; ++r) r->~SourceRecord();
-    MainAllocator->Free(begin);
+    MainAllocator->_Free(begin);
     begin = end = capacity = nullptr;
 }

@@ -3,6 +3,7 @@
 #include "bridge/Commands.h"
 #include "bridge/FaultGuard.h"
 #include "plugin/Constants.h"
+#include "plugin/HostText.h"
 #include "plugin/PluginState.h"
 
 ICLRMetaHost* CreateMetaHost(HRESULT& result) noexcept {
@@ -25,7 +26,7 @@ ICLRMetaHost* CreateMetaHost(HRESULT& result) noexcept {
 namespace {
 
 void ShowStartupMessage(StartupMessage message) {
-    OBSMessageBox(/* owner */ nullptr, StartupMessageText(message).c_str(), /* caption */ nullptr, /* flags */ 0);
+    OBSMessageBox(/* owner */ nullptr, TextOf(StartupMessageText(message)), /* caption */ nullptr, /* flags */ 0);
 }
 
 // The interface out-parameter of a runtime call, written straight into the plugin state so that
@@ -103,7 +104,7 @@ std::uint32_t SendCommand(const String& command) {
     if (!host) return 0;
     DWORD returned = 0;
     g_plugin.lastResult = host->ExecuteInDefaultAppDomain(names::kCompanionAssembly, names::kCompanionType,
-                                                          names::kCompanionMethod, command.c_str(), &returned);
+                                                          names::kCompanionMethod, TextOf(command), &returned);
     return returned;
 }
 

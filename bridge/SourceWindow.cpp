@@ -10,6 +10,7 @@
 #include "bridge/Payload.h"
 #include "bridge/RuntimeHost.h"
 #include "plugin/Constants.h"
+#include "plugin/HostText.h"
 #include "plugin/PluginState.h"
 
 static_assert(names::kSourceWindowClassStyle == (CS_HREDRAW | CS_VREDRAW));
@@ -92,7 +93,7 @@ HWND RegisterAndCreate(HINSTANCE executable) noexcept {
 }
 
 struct HostFree {
-    void operator()(wchar_t* block) const noexcept { MainAllocator->Free(block); }
+    void operator()(wchar_t* block) const noexcept { MainAllocator->_Free(block); }
 };
 
 // ANSI payload text through the system's ANSI code page, into a zero-filled host block.
@@ -101,11 +102,11 @@ String AnsiPayloadText(const char* bytes, std::size_t count) {
     const int units = MultiByteToWideChar(CP_ACP, 0, bytes, length, nullptr, 0);
     if (units <= 0) return String();
     const std::size_t blockBytes = (static_cast<std::size_t>(units) + 1) * sizeof(wchar_t);
-    std::unique_ptr<wchar_t, HostFree> buffer(static_cast<wchar_t*>(MainAllocator->Allocate(blockBytes)));
+    std::unique_ptr<wchar_t, HostFree> buffer(static_cast<wchar_t*>(MainAllocator->_Allocate(blockBytes)));
     if (!buffer) throw std::bad_alloc();
     std::memset(buffer.get(), 0, blockBytes);
     const int converted = MultiByteToWideChar(CP_ACP, 0, bytes, length, buffer.get(), units);
-    return String(buffer.get(), converted > 0 ? static_cast<std::size_t>(converted) : 0);
+    return TextFromUnits(buffer.get(), converted > 0 ? static_cast<std::size_t>(converted) : 0);
 }
 
 LRESULT OnCopyData(HWND window, LPARAM lParam) {

@@ -4,7 +4,6 @@
 set(HOST_SOURCES
   host/Alloc.cpp
   host/Graphics.cpp
-  host/ImageSource.cpp
   host/Services.cpp
   host/String.cpp
   host/XElement.cpp

@@ -1,4 +1,4 @@
-# The Windows build: the host library stand-in (HostApi.dll), the plugin (TavikSongList.dll)
+# The Windows build: the host library stand-in (OBSApi.dll, as the host library is named), the plugin (TavikSongList.dll)
 # over a static library of its code, the tools and the Windows tests, run under Wine.
 
 # Plain -static: the programs import nothing but system DLLs (no MinGW runtime DLL to ship).
@@ -19,16 +19,16 @@ set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
 include(${CMAKE_SOURCE_DIR}/cmake/sources.cmake)
 
 # ---- host library stand-in
-add_library(HostApi SHARED ${HOST_SOURCES} host/Png.cpp)
-target_include_directories(HostApi PUBLIC ${CMAKE_SOURCE_DIR})
-target_compile_definitions(HostApi PRIVATE HOSTAPI_BUILD)
-target_link_libraries(HostApi PRIVATE gdiplus)
-set_target_properties(HostApi PROPERTIES PREFIX "")
+add_library(OBSApi SHARED ${HOST_SOURCES} host/Png.cpp)
+target_include_directories(OBSApi PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_definitions(OBSApi PRIVATE HOSTAPI_BUILD)
+target_link_libraries(OBSApi PRIVATE gdiplus)
+set_target_properties(OBSApi PROPERTIES PREFIX "")
 
 # ---- the plugin's code, linked by the DLL, the tests and the tools
 add_library(songlist STATIC ${PORTABLE_SOURCES} ${WINDOWS_SOURCES})
 target_include_directories(songlist PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(songlist PUBLIC HostApi gdiplus gdi32 user32 shell32 ole32)
+target_link_libraries(songlist PUBLIC OBSApi gdiplus gdi32 user32 shell32 ole32)
 
 enable_language(RC)
 add_library(TavikSongList SHARED plugin/DllMain.cpp plugin/TavikSongList.def plugin/TavikSongList.rc)

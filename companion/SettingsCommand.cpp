@@ -2,6 +2,7 @@
 
 #include "bridge/Registry.h"
 #include "plugin/Constants.h"
+#include "plugin/HostText.h"
 
 String BuildSettingsCommand(const XElement& settings, std::uint64_t id) {
     String command;
@@ -9,7 +10,7 @@ String BuildSettingsCommand(const XElement& settings, std::uint64_t id) {
     for (const names::SettingsCommandField& field : names::kSettingsCommandFields) {
         command << names::kSettingsSeparator;
         if (field.textDefault)
-            command << settings.GetString(field.key, field.textDefault);
+            command << ReadText(&settings, field.key, field.textDefault);
         else
             command << settings.GetInt(field.key, field.intDefault);
     }

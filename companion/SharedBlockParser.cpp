@@ -112,7 +112,7 @@ bool Apply(const wchar_t* text, const Content& content, XElement* settings, int&
     if (content.lineCount > 0) {
         sharedText.Clear();
         for (std::size_t i = 1; i < content.lineCount; ++i) {
-            sharedText.AppendUnits(text + content.lines[i].offset, content.lines[i].length);
+            sharedText.AppendString(text + content.lines[i].offset, static_cast<UINT>(content.lines[i].length));  // lines are never empty
             sharedText += L"\r\n";
         }
     }

@@ -47,6 +47,10 @@ HOSTAPI bool HostSetLogFile(CTSTR path);
 // Whether log lines are echoed on standard output (on by default).
 HOSTAPI void HostSetLogEcho(bool echo);
 
+// Blocks MainAllocator handed out and not yet freed, so a test can prove that every block was
+// given back.
+HOSTAPI long HostLiveBlocks();
+
 HOSTAPI unsigned HostColorControlInits();
 HOSTAPI HINSTANCE HostColorControlModule();
 

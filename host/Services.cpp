@@ -21,21 +21,36 @@ struct SourceClassEntry {
 };
 
 std::vector<SourceClassEntry*> g_classes;
-APIInterface g_api;
+
+// This host's interface: image-source classes are kept for the host program; it has no scenes
+// of its own to lock or register.
+class HostApiInterface final : public APIInterface {
+public:
+    void EnterSceneMutex() override { sceneLock.lock(); }
+    void LeaveSceneMutex() override { sceneLock.unlock(); }
+
+    void RegisterSceneClass(CTSTR className, CTSTR, OBSCREATEPROC, OBSCONFIGPROC) override {
+        AppWarning(L"APIInterface::RegisterSceneClass: scene classes are not available in this host (%ls)",
+                   className ? className : L"");
+    }
+
+    void RegisterImageSourceClass(CTSTR className, CTSTR displayName, OBSCREATEPROC createProc,
+                                  OBSCONFIGPROC configProc) override {
+        auto* entry = new SourceClassEntry{className ? className : L"", displayName ? displayName : L"", createProc,
+                                           configProc, {}};
+        entry->view = {entry->className.c_str(), entry->displayName.c_str(), createProc, configProc};
+        g_classes.push_back(entry);
+    }
+
+private:
+    std::recursive_mutex sceneLock;
+};
+
+HostApiInterface g_api;
 
 }  // namespace
 
 APIInterface* API = &g_api;
-
-APIInterface::~APIInterface() = default;
-
-void APIInterface::RegisterImageSourceClass(CTSTR className, CTSTR displayName, OBSCREATEPROC createProc,
-                                            OBSCONFIGPROC configProc) {
-    auto* entry = new SourceClassEntry{className ? className : L"", displayName ? displayName : L"", createProc,
-                                       configProc, {}};
-    entry->view = {entry->className.c_str(), entry->displayName.c_str(), createProc, configProc};
-    g_classes.push_back(entry);
-}
 
 unsigned HostSourceClassCount() { return static_cast<unsigned>(g_classes.size()); }
 
@@ -175,7 +190,7 @@ std::wstring WithoutFinalBreak(std::wstring text) {
 
 }  // namespace
 
-void Log(CTSTR format, ...) {
+void __cdecl Log(const TCHAR* format, ...) {
     std::va_list args;
     va_start(args, format);
     std::wstring text = Format(format, args);
@@ -183,7 +198,7 @@ void Log(CTSTR format, ...) {
     WriteLogLine(L"", WithoutFinalBreak(text));
 }
 
-void AppWarning(CTSTR format, ...) {
+void __cdecl AppWarning(const TCHAR* format, ...) {
     std::va_list args;
     va_start(args, format);
     std::wstring text = Format(format, args);
@@ -240,7 +255,7 @@ std::vector<MessageBoxEntry*> g_boxes;
 
 }  // namespace
 
-int OBSMessageBox(HWND owner, CTSTR text, CTSTR caption, UINT flags) {
+int OBSMessageBox(HWND owner, LPCTSTR text, LPCTSTR caption, UINT flags) {
     auto* entry = new MessageBoxEntry{text ? text : L"", caption ? caption : L"", caption != nullptr, {}};
     entry->view = {owner, entry->text.c_str(), entry->hasCaption ? entry->caption.c_str() : nullptr, flags};
     {
@@ -282,11 +297,10 @@ void InitColorControl(HINSTANCE module) {
 unsigned HostColorControlInits() { return g_colorControlInits; }
 HINSTANCE HostColorControlModule() { return g_colorControlModule; }
 
-TSTR scpy_n(TSTR destination, CTSTR source, std::size_t count) {
-    if (!destination) return destination;
-    std::size_t i = 0;
+void STDCALL scpy_n(TCHAR* destination, const TCHAR* source, unsigned int count) {
+    if (!destination) return;
+    unsigned int i = 0;
     if (source)
         for (; i < count && source[i]; ++i) destination[i] = source[i];
     destination[i] = 0;
-    return destination;
 }

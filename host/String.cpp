@@ -2,10 +2,11 @@
 
 #include <climits>
 #include <cstring>
-#include <cwchar>
 #include <new>
+#include <string>
 
 #include "host/Alloc.h"
+#include "host/AllocBlocks.h"
 #include "host/Utf.h"
 
 namespace {
@@ -28,104 +29,91 @@ int DigitValue(wchar_t c) noexcept {
     return 99;
 }
 
+// The whole text is an integer: an optional sign, then decimal digits, or 0x and hexadecimal
+// digits.
+bool IsIntegerText(CTSTR p) noexcept {
+    if (*p == L'+' || *p == L'-') ++p;
+    int limit = 10;
+    if (p[0] == L'0' && (p[1] == L'x' || p[1] == L'X')) {
+        p += 2;
+        limit = 16;
+    }
+    if (!*p) return false;
+    for (; *p; ++p)
+        if (DigitValue(*p) >= limit) return false;
+    return true;
+}
+
+// Units the storage holds, terminator included.
+std::size_t CapacityOf(CTSTR storage) noexcept { return HostBlockSize(storage) / sizeof(wchar_t); }
+
 }  // namespace
 
-String::String(CTSTR text) { AppendUnits(text, UnitLength(text)); }
+String::String() : lpString(nullptr), curLength(0) {}
 
-String::String(const char* text) {
+String::String(const char* text) : String() {
     if (!text || !*text) return;
-    std::wstring wide = NarrowToWide(text);
-    AppendUnits(wide.data(), wide.size());
+    const std::wstring wide = NarrowToWide(text);
+    AppendUnits(wide.c_str(), wide.size());
 }
 
-String::String(CTSTR units, std::size_t count) { AppendUnits(units, count); }
+String::String(const wchar_t* text) : String() { AppendString(text); }
 
-String::String(const String& other) { AppendUnits(other.lpString, other.curLength); }
+String::String(const String& other) : String() { AppendUnits(other.lpString, other.curLength); }
 
-String::String(String&& other) noexcept
-    : lpString(other.lpString), curLength(other.curLength), capacity(other.capacity) {
-    other.lpString = nullptr;
-    other.curLength = other.capacity = 0;
-}
-
-String::~String() { Release(); }
-
-void String::Release() noexcept {
-    MainAllocator->Free(lpString);
-    lpString = nullptr;
-    curLength = capacity = 0;
-}
-
-String& String::operator=(const String& other) {
-    if (this == &other) return *this;
-    if (other.curLength + 1 <= capacity) {
-        // Fits: reuse the storage (a text copied every frame costs no allocation).
-        if (other.curLength) std::memcpy(lpString, other.lpString, other.curLength * sizeof(wchar_t));
-        curLength = other.curLength;
-        lpString[curLength] = 0;
-        return *this;
-    }
-    String copy(other);
-    *this = std::move(copy);
-    return *this;
-}
-
-String& String::operator=(String&& other) noexcept {
-    if (this != &other) {
-        Release();
-        lpString = other.lpString;
-        curLength = other.curLength;
-        capacity = other.capacity;
-        other.lpString = nullptr;
-        other.curLength = other.capacity = 0;
-    }
-    return *this;
-}
+String::~String() { MainAllocator->_Free(lpString); }
 
 String& String::operator=(CTSTR text) {
     const std::size_t n = UnitLength(text);
-    const bool inside = lpString && text >= lpString && text < lpString + capacity;
-    if (n && n + 1 <= capacity && !inside) {
+    if (!n) return Clear();
+    const bool inside = lpString && text >= lpString && text < lpString + CapacityOf(lpString);
+    if (!inside && n + 1 <= CapacityOf(lpString)) {
+        // Fits: reuse the storage (a text copied every frame costs no allocation).
         std::memcpy(lpString, text, n * sizeof(wchar_t));
         curLength = static_cast<unsigned>(n);
         lpString[curLength] = 0;
         return *this;
     }
     String copy(text);  // text may point into this String
-    *this = std::move(copy);
+    std::swap(lpString, copy.lpString);
+    std::swap(curLength, copy.curLength);
     return *this;
 }
 
-void String::Reserve(std::size_t units) {
-    if (units + 1 <= capacity) return;
-    if (units >= UINT_MAX / 2) throw std::bad_alloc();
-    std::size_t grown = capacity ? capacity * 2u : 16u;
-    if (grown < units + 1) grown = units + 1;
-    auto* block = static_cast<TSTR>(MainAllocator->Allocate(grown * sizeof(wchar_t)));
-    if (!block) throw std::bad_alloc();
-    if (lpString) std::memcpy(block, lpString, (curLength + 1) * sizeof(wchar_t));
-    else block[0] = 0;
-    MainAllocator->Free(lpString);
-    lpString = block;
-    capacity = static_cast<unsigned>(grown);
+String& String::operator=(const String& other) {
+    if (this == &other) return *this;
+    if (!other.curLength) return Clear();
+    return *this = other.lpString;
 }
 
-String& String::AppendUnits(CTSTR units, std::size_t count) {
-    if (!units || !count) return *this;
-    if (lpString && units >= lpString && units < lpString + capacity) {
-        String copy(units, count);  // appending a piece of ourselves
-        return AppendUnits(copy.lpString, copy.curLength);
+String& String::AppendString(CTSTR text, UINT count) {
+    return AppendUnits(text, count ? count : UnitLength(text));
+}
+
+String& String::AppendUnits(CTSTR text, std::size_t n) {
+    if (!text || !n) return *this;
+    const std::size_t capacity = CapacityOf(lpString);
+    if (lpString && text >= lpString && text < lpString + capacity) {
+        const String copy(*this);  // appending a piece of ourselves
+        return AppendUnits(copy.lpString + (text - lpString), n);
     }
-    Reserve(curLength + count);
-    std::memcpy(lpString + curLength, units, count * sizeof(wchar_t));
-    curLength += static_cast<unsigned>(count);
+    if (curLength + n >= UINT_MAX / 4) throw std::bad_alloc();
+    if (curLength + n + 1 > capacity) {
+        std::size_t grown = capacity ? capacity * 2 : 16;
+        if (grown < curLength + n + 1) grown = curLength + n + 1;
+        auto* block = static_cast<TSTR>(MainAllocator->_ReAllocate(lpString, grown * sizeof(wchar_t)));
+        if (!block) throw std::bad_alloc();
+        lpString = block;
+    }
+    std::memcpy(lpString + curLength, text, n * sizeof(wchar_t));
+    curLength += static_cast<unsigned>(n);
     lpString[curLength] = 0;
     return *this;
 }
 
-String& String::operator+=(CTSTR text) { return AppendUnits(text, UnitLength(text)); }
+String& String::operator+=(CTSTR text) { return AppendString(text); }
 String& String::operator+=(const String& other) { return AppendUnits(other.lpString, other.curLength); }
-String& String::operator+=(wchar_t unit) { return AppendUnits(&unit, 1); }
+String& String::operator+=(TCHAR unit) { return unit ? AppendUnits(&unit, 1) : *this; }
 
 String String::operator+(CTSTR text) const {
     String result(*this);
@@ -157,59 +145,51 @@ String& String::operator<<(int value) {
     return AppendUnits(out, static_cast<std::size_t>(n));
 }
 
-bool String::operator==(const String& other) const noexcept {
-    if (curLength != other.curLength) return false;
-    return curLength == 0 || std::memcmp(lpString, other.lpString, curLength * sizeof(wchar_t)) == 0;
+bool String::Compare(CTSTR text) const {
+    CTSTR a = lpString ? lpString : L"";
+    CTSTR b = text ? text : L"";
+    while (*a && *a == *b) ++a, ++b;
+    return *a == *b;
 }
 
-bool String::operator==(CTSTR text) const noexcept {
-    std::size_t n = UnitLength(text);
-    if (n != curLength) return false;
-    return n == 0 || std::memcmp(lpString, text, n * sizeof(wchar_t)) == 0;
-}
-
-int String::ToInt(int base) const noexcept {
-    if (!lpString || base < 0 || base == 1 || base > 36) return 0;
+int String::ToInt(int base) const {
+    if (!lpString || !IsIntegerText(lpString) || base < 0 || base == 1 || base > 36) return 0;
     const wchar_t* p = lpString;
-    while (IsSpace(*p)) ++p;
     bool negative = false;
     if (*p == L'+' || *p == L'-') negative = *p++ == L'-';
     const bool hexPrefix = p[0] == L'0' && (p[1] == L'x' || p[1] == L'X') && DigitValue(p[2]) < 16;
     if (base == 0) base = hexPrefix ? 16 : (p[0] == L'0' ? 8 : 10);
     if (base == 16 && hexPrefix) p += 2;
     long long magnitude = 0;
-    bool saturated = false;
-    for (; DigitValue(*p) < base; ++p) {
-        if (!saturated) {
-            magnitude = magnitude * base + DigitValue(*p);
-            if (magnitude > 2147483648LL) saturated = true;
-        }
-    }
+    for (; DigitValue(*p) < base; ++p)
+        if (magnitude <= 2147483648LL) magnitude = magnitude * base + DigitValue(*p);
     if (negative) return magnitude >= 2147483648LL ? INT_MIN : static_cast<int>(-magnitude);
     return magnitude > INT_MAX ? INT_MAX : static_cast<int>(magnitude);
 }
 
 String& String::KillSpaces() {
     if (!lpString) return *this;
-    unsigned begin = 0, end = curLength;
+    std::size_t begin = 0, end = curLength;
     while (begin < end && IsSpace(lpString[begin])) ++begin;
     while (end > begin && IsSpace(lpString[end - 1])) --end;
     if (begin) std::memmove(lpString, lpString + begin, (end - begin) * sizeof(wchar_t));
-    curLength = end - begin;
-    lpString[curLength] = 0;
+    lpString[end - begin] = 0;
+    curLength = static_cast<unsigned>(UnitLength(lpString));
     return *this;
 }
 
-String String::GetToken(int index, wchar_t separator) const {
+String String::GetToken(int index, TCHAR separator) const {
     CTSTR start = GetTokenOffset(index, separator);
-    if (!start) return String();
+    String token;
+    if (!start) return token;
     CTSTR stop = start;
     const CTSTR end = lpString + curLength;
     while (stop < end && *stop != separator) ++stop;
-    return String(start, static_cast<std::size_t>(stop - start));
+    token.AppendUnits(start, static_cast<std::size_t>(stop - start));
+    return token;
 }
 
-CTSTR String::GetTokenOffset(int index, wchar_t separator) const noexcept {
+CTSTR String::GetTokenOffset(int index, TCHAR separator) const {
     if (!lpString || index < 0) return nullptr;
     CTSTR p = lpString;
     const CTSTR end = lpString + curLength;
@@ -221,8 +201,10 @@ CTSTR String::GetTokenOffset(int index, wchar_t separator) const noexcept {
     return p;
 }
 
-String String::Left(unsigned count) const {
-    return String(lpString, count < curLength ? count : curLength);
+String String::Left(UINT count) {
+    String left;
+    left.AppendUnits(lpString, count < curLength ? count : curLength);
+    return left;
 }
 
 String& String::FindReplace(CTSTR find, CTSTR replace) {
@@ -245,12 +227,14 @@ String& String::FindReplace(CTSTR find, CTSTR replace) {
     }
     if (!changed) return *this;
     result.AppendUnits(lpString + copiedTo, curLength - copiedTo);
-    *this = std::move(result);
+    std::swap(lpString, result.lpString);
+    std::swap(curLength, result.curLength);
     return *this;
 }
 
-String& String::Clear() noexcept {
+String& String::Clear() {
+    MainAllocator->_Free(lpString);
+    lpString = nullptr;
     curLength = 0;
-    if (lpString) lpString[0] = 0;
     return *this;
 }

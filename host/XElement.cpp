@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -12,45 +13,60 @@
 
 // ---------------------------------------------------------------- XElement
 
-XElement::XElement(XElement* parentElement, CTSTR elementName) : parent(parentElement), name(elementName) {}
+namespace {
+
+enum ItemType { kDataItem, kElementItem };
+
+// Names are compared as the host does, without regard to case (ASCII letters).
+bool SameName(const String& name, CTSTR other) {
+    CTSTR a = name.Array() ? name.Array() : L"";
+    CTSTR b = other ? other : L"";
+    auto fold = [](wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
+    while (*a && fold(*a) == fold(*b)) ++a, ++b;
+    return fold(*a) == fold(*b);
+}
+
+}  // namespace
+
+XBaseItem::XBaseItem(int itemType, CTSTR itemName) : strName(itemName), type(itemType) {}
+
+XBaseItem::~XBaseItem() = default;
+
+XElement::XElement(XConfig* config, XElement* parentElement, CTSTR elementName)
+    : XBaseItem(kElementItem, elementName), file(config), parent(parentElement) {}
 
 XElement::~XElement() {
     for (Item* item : items) delete item;
     for (XElement* child : children) delete child;
 }
 
-CTSTR XElement::GetName() const noexcept { return name.c_str(); }
-
-XElement* XElement::GetElement(CTSTR childName) const noexcept {
+XElement* XElement::GetElement(CTSTR childName) const {
     for (XElement* child : children)
-        if (child->name == childName) return child;
+        if (SameName(child->strName, childName)) return child;
     return nullptr;
 }
 
 XElement* XElement::CreateElement(CTSTR childName) {
     children.push_back(nullptr);
-    children.back() = new XElement(this, childName);
+    children.back() = new XElement(file, this, childName);
     return children.back();
 }
 
-XElement* XElement::GetElementByID(unsigned index) const noexcept {
-    return index < children.size() ? children[index] : nullptr;
-}
+XElement* XElement::GetElementByID(DWORD index) const { return index < children.size() ? children[index] : nullptr; }
 
-bool XElement::RemoveElement(XElement* child) noexcept {
+void XElement::RemoveElement(XElement* child) {
     for (auto it = children.begin(); it != children.end(); ++it) {
         if (*it == child) {
             children.erase(it);
             delete child;
-            return true;
+            return;
         }
     }
-    return false;
 }
 
-XElement::Item* XElement::FindItem(CTSTR itemName) const noexcept {
+XElement::Item* XElement::FindItem(CTSTR itemName) const {
     for (Item* item : items)
-        if (item->name == itemName) return item;
+        if (SameName(item->name, itemName)) return item;
     return nullptr;
 }
 
@@ -62,11 +78,11 @@ XElement::Item& XElement::ItemFor(CTSTR itemName) {
     return *items.back();
 }
 
-bool XElement::HasItem(CTSTR itemName) const noexcept { return FindItem(itemName) != nullptr; }
+bool XElement::HasItem(CTSTR itemName) const { return FindItem(itemName) != nullptr; }
 
-void XElement::RemoveItem(CTSTR itemName) noexcept {
+void XElement::RemoveItem(CTSTR itemName) {
     for (auto it = items.begin(); it != items.end(); ++it) {
-        if ((*it)->name == itemName) {
+        if (SameName((*it)->name, itemName)) {
             delete *it;
             items.erase(it);
             return;
@@ -74,9 +90,7 @@ void XElement::RemoveItem(CTSTR itemName) noexcept {
     }
 }
 
-CTSTR XElement::GetDataItemName(unsigned index) const noexcept {
-    return index < items.size() ? items[index]->name.c_str() : nullptr;
-}
+CTSTR XElement::GetDataItemName(DWORD index) const { return index < items.size() ? items[index]->name.Array() : nullptr; }
 
 namespace {
 
@@ -89,13 +103,14 @@ std::string FloatText(float value) {
 }
 
 float ParseFloat(const String& text) noexcept {
-    std::string narrow = Utf16ToUtf8(text.c_str(), text.Length());
+    if (!text.Array()) return 0.0f;
+    std::string narrow = Utf16ToUtf8(text.Array(), text.Length());
     return std::strtof(narrow.c_str(), nullptr);
 }
 
 }  // namespace
 
-CTSTR XElement::GetString(CTSTR itemName, CTSTR def) const {
+CTSTR XElement::GetString(CTSTR itemName, TSTR def) const {
     const Item* item = FindItem(itemName);
     if (!item) return def;
     if (!item->textCurrent) {
@@ -108,10 +123,10 @@ CTSTR XElement::GetString(CTSTR itemName, CTSTR def) const {
         }
         item->textCurrent = true;
     }
-    return item->text.c_str();
+    return item->text.Array() ? item->text.Array() : L"";
 }
 
-int XElement::GetInt(CTSTR itemName, int def) const noexcept {
+int XElement::GetInt(CTSTR itemName, int def) const {
     const Item* item = FindItem(itemName);
     if (!item) return def;
     switch (item->kind) {
@@ -125,10 +140,24 @@ int XElement::GetInt(CTSTR itemName, int def) const noexcept {
     }
     case Kind::Text: break;
     }
+    // Text: 0x and hexadecimal digits (as colours are written), else a whole decimal integer.
+    CTSTR text = item->text.Array();
+    if (text && text[0] == L'0' && (text[1] == L'x' || text[1] == L'X')) {
+        std::uint32_t value = 0;
+        for (CTSTR p = text + 2; *p; ++p) {
+            const wchar_t c = *p;
+            const int digit = (c >= L'0' && c <= L'9') ? c - L'0'
+                              : (c >= L'a' && c <= L'f') ? c - L'a' + 10
+                              : (c >= L'A' && c <= L'F') ? c - L'A' + 10 : -1;
+            if (digit < 0) break;
+            value = value * 16 + static_cast<std::uint32_t>(digit);
+        }
+        return static_cast<int>(value);
+    }
     return item->text.ToInt(10);
 }
 
-float XElement::GetFloat(CTSTR itemName, float def) const noexcept {
+float XElement::GetFloat(CTSTR itemName, float def) const {
     const Item* item = FindItem(itemName);
     if (!item) return def;
     switch (item->kind) {
@@ -164,14 +193,14 @@ void XElement::SetFloat(CTSTR itemName, float value) {
 
 // ---------------------------------------------------------------- XConfig
 
-XConfig::XConfig() : root(new XElement(nullptr, L"")) {}
+XConfig::XConfig() : root(new XElement(this, nullptr, L"")) {}
 
 XConfig::~XConfig() { delete root; }
 
 void XConfig::Clear() {
     delete root;
     root = nullptr;
-    root = new XElement(nullptr, L"");
+    root = new XElement(this, nullptr, L"");
 }
 
 namespace {
@@ -183,7 +212,7 @@ bool IsBareNameChar(unsigned long c) {
 
 void WriteQuoted(std::string& out, const String& text) {
     out += '"';
-    const wchar_t* p = text.c_str();
+    const wchar_t* p = text.Array() ? text.Array() : L"";
     std::size_t n = text.Length();
     std::size_t run = 0;  // start of a run of plain units
     auto flush = [&](std::size_t upto) {
@@ -223,8 +252,8 @@ void WriteQuoted(std::string& out, const String& text) {
 void WriteName(std::string& out, const String& name) {
     bool bare = name.Length() > 0;
     for (unsigned i = 0; i < name.Length() && bare; ++i)
-        bare = IsBareNameChar(static_cast<unsigned long>(name.c_str()[i]));
-    if (bare) out += Utf16ToUtf8(name.c_str(), name.Length());
+        bare = IsBareNameChar(static_cast<unsigned long>(name.Array()[i]));
+    if (bare) out += Utf16ToUtf8(name.Array(), name.Length());
     else WriteQuoted(out, name);
 }
 
@@ -372,7 +401,7 @@ public:
         }
         for (const XElement* child : element.children) {
             out += indent;
-            WriteName(out, child->name);
+            WriteName(out, child->strName);
             out += " {\n";
             Write(out, *child, depth + 1);
             out += indent;
@@ -434,7 +463,7 @@ bool XConfig::Open(CTSTR path) {
 char* XConfig::SerializeText(std::size_t* length) const {
     std::string out;
     XConfigWriter::Write(out, *root, 0);
-    char* block = static_cast<char*>(MainAllocator->Allocate(out.size() + 1));
+    char* block = static_cast<char*>(MainAllocator->_Allocate(out.size() + 1));
     if (!block) return nullptr;
     std::memcpy(block, out.data(), out.size());
     block[out.size()] = 0;

@@ -4,8 +4,8 @@
 
 #include "host/Alloc.h"
 
-unique_block::unique_block(std::size_t bytes) noexcept : block(MainAllocator->Allocate(bytes)) {
+unique_block::unique_block(std::size_t bytes) noexcept : block(MainAllocator->_Allocate(bytes)) {
     if (block) std::memset(block, 0, bytes);
 }
 
-unique_block::~unique_block() { MainAllocator->Free(block); }
+unique_block::~unique_block() { MainAllocator->_Free(block); }

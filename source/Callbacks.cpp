@@ -11,19 +11,19 @@
 #include "source/Measure.h"
 #include "source/SongListSource.h"
 
-ImageSource* CreateSongListSource(XElement* settings) {
-    void* storage = MainAllocator->Allocate(sizeof(MorvathThanksImage));
+LPVOID STDCALL CreateSongListSource(XElement* settings) {
+    void* storage = MainAllocator->_Allocate(sizeof(MorvathThanksImage));
     if (!storage) return nullptr;
     std::memset(storage, 0, sizeof(MorvathThanksImage));
     try {
-        return ::new (storage) MorvathThanksImage(settings);
+        return static_cast<ImageSource*>(::new (storage) MorvathThanksImage(settings));
     } catch (...) {
-        MainAllocator->Free(storage);
+        MainAllocator->_Free(storage);
         return nullptr;
     }
 }
 
-bool ConfigureSongListSource(XElement* element) {
+bool STDCALL ConfigureSongListSource(XElement* element, bool /*initializing*/) {
     try {
         const int launched = LaunchCompanion();
         if (!element) {
@@ -41,7 +41,7 @@ bool ConfigureSongListSource(XElement* element) {
         if (launched != 0) {
             String message(names::kLaunchErrorMessage);
             message += names::kSupportGroup;
-            OBSMessageBox(nullptr, message.c_str(), nullptr, 0);
+            OBSMessageBox(nullptr, message.Array(), nullptr, 0);
         }
         MeasureDefaultText(data);
         element->SetFloat(keys::kCx, data->GetFloat(keys::kBaseSizeCx, 0.0f));

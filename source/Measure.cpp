@@ -1,6 +1,7 @@
 #include "source/Measure.h"
 
 #include "plugin/Constants.h"
+#include "plugin/HostText.h"
 #include "plugin/PluginState.h"
 #include "source/Defaults.h"
 #include "source/Gdip.h"
@@ -12,7 +13,7 @@ void MeasureDefaultText(XElement* element) { MeasureDefaultText(element, FontMak
 
 void MeasureDefaultText(XElement* element, const FontMakers& makers) {
     if (!element) return;
-    const String face(element->GetString(keys::kFont, defaults::kFont));
+    const String face(ReadText(element, keys::kFont, defaults::kFont));
     const int fontSize = element->GetInt(keys::kFontSize, defaults::kFontSize);
     const bool bold = element->GetInt(keys::kBold, defaults::kBold) != 0;
     const bool italic = element->GetInt(keys::kItalic, defaults::kItalic) != 0;

@@ -6,19 +6,11 @@
 #include "companion/Launcher.h"
 #include "companion/SharedBlock.h"
 #include "plugin/Constants.h"
+#include "plugin/HostText.h"
 #include "plugin/PluginState.h"
 #include "source/Defaults.h"
 #include "source/Measure.h"
 #include "source/Rasteriser.h"
-
-namespace {
-
-// Reads from an element that may be missing, as if it held no keys.
-int ReadInt(const XElement* e, CTSTR key, int def) { return e ? e->GetInt(key, def) : def; }
-float ReadFloat(const XElement* e, CTSTR key, float def) { return e ? e->GetFloat(key, def) : def; }
-CTSTR ReadString(const XElement* e, CTSTR key, CTSTR def) { return e ? e->GetString(key, def) : def; }
-
-}  // namespace
 
 MorvathThanksImage::MorvathThanksImage(XElement* settingsElement) : settings(settingsElement) {}
 
@@ -37,7 +29,7 @@ MorvathThanksImage::~MorvathThanksImage() {
     g_plugin.currentHotkeyCode = -1;
 }
 
-void MorvathThanksImage::operator delete(void* block) noexcept { MainAllocator->Free(block); }
+void MorvathThanksImage::operator delete(void* block) noexcept { MainAllocator->_Free(block); }
 
 void MorvathThanksImage::RefreshFrame() {
     try {
@@ -99,7 +91,7 @@ void MorvathThanksImage::Draw(const Vect2& position, const Vect2& size) {
 
 void MorvathThanksImage::ReloadSettings() {
     const XElement* s = settings;
-    font = ReadString(s, keys::kFont, defaults::kFont);
+    font = ReadText(s, keys::kFont, defaults::kFont);
     color = static_cast<std::uint32_t>(ReadInt(s, keys::kColor, static_cast<int>(defaults::kColor)));
     fontSize = ReadInt(s, keys::kFontSize, defaults::kFontSize);
     textOpacity = ReadInt(s, keys::kTextOpacity, defaults::kTextOpacity);

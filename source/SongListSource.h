@@ -18,7 +18,7 @@ public:
     ~MorvathThanksImage() override;
 
     void RefreshFrame() override;
-    void Advance() override {}
+    void Advance(float seconds) override {}
     void Draw(const Vect2& position, const Vect2& size) override;
     Vect2 ReportSize() const override { return baseSize; }
     void ReloadSettings() override;

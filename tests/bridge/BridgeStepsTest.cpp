@@ -2,6 +2,7 @@
 #include "companion/SettingsCommand.h"
 #include "host/HostSide.h"
 #include "tests/support/BridgeFixture.h"
+#include "plugin/HostText.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ protected:
         HostClearMessageBoxes();
         data = config.GetRootElement()->CreateElement(L"data");
     }
-    std::wstring InnerId(XElement* element) const { return element->GetString(L"innerId", L"(none)"); }
+    std::wstring InnerId(XElement* element) const { return ReadText(element, L"innerId", L"(none)"); }
 
     XConfig config;
     XElement* data = nullptr;

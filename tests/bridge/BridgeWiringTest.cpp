@@ -6,6 +6,7 @@
 #include "source/Callbacks.h"
 #include "source/SongListSource.h"
 #include "tests/support/BridgeFixture.h"
+#include "plugin/HostText.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ protected:
         BridgeRunning::TearDown();
     }
     MorvathThanksImage* Create() { return static_cast<MorvathThanksImage*>(CreateSongListSource(data)); }
-    std::wstring InnerId() const { return data->GetString(L"innerId", L"(none)"); }
+    std::wstring InnerId() const { return ReadText(data, L"innerId", L"(none)"); }
 
     XConfig config;
     XElement* element = nullptr;
@@ -53,7 +54,7 @@ TEST_F(BridgeInTheSource, ActivationDeactivationConfigurationAndDestruction) {
     data->SetFloat(L"baseSizeCY", 45.0f);
     fake.commands.clear();
     bool accepted = false;
-    OnUi([&] { accepted = ConfigureSongListSource(element); });
+    OnUi([&] { accepted = ConfigureSongListSource(element, false); });
     EXPECT_TRUE(accepted);
     EXPECT_EQ(HostMessageBoxCount(), 0u) << "the throttled launch is not reported";
     EXPECT_EQ(fake.Arguments().back(), L"ShowForm:" + n);
@@ -68,7 +69,7 @@ TEST_F(BridgeInTheSource, ActivationDeactivationConfigurationAndDestruction) {
     // A new source over the same element gets a new window on its first configuration.
     fake.commands.clear();
     std::unique_ptr<MorvathThanksImage> again(Create());
-    OnUi([&] { ConfigureSongListSource(element); });
+    OnUi([&] { ConfigureSongListSource(element, false); });
     EXPECT_NE(InnerId(), n);
     EXPECT_EQ(fake.Arguments().front(), L"setPlatform:5");
     OnUi([&] { again.reset(); });
@@ -97,7 +98,7 @@ TEST(BridgeSwitchedOff, TheSourceNeverTouchesTheBridge) {
     source->ActivateSource();
     source->RefreshFrame();
     source->DeactivateSource();
-    ConfigureSongListSource(element);
+    ConfigureSongListSource(element, false);
     source.reset();
     EXPECT_EQ(g_plugin.registry.Count(), 0u);
     EXPECT_FALSE(data->HasItem(L"innerId"));

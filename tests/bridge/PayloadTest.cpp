@@ -7,10 +7,11 @@
 
 #include "bridge/Payload.h"
 #include "host/Utf.h"
+#include "plugin/HostText.h"
 
 namespace {
 
-std::wstring Text(const String& s) { return std::wstring(s.c_str(), s.Length()); }
+std::wstring Text(const String& s) { return std::wstring(TextOf(s), s.Length()); }
 
 // UTF-16 units in a block of exactly `bytes` bytes, so the sanitizer sees a read past the count.
 std::unique_ptr<unsigned char[]> Block(const std::u16string& units, std::size_t bytes, std::size_t offset = 0) {
@@ -21,7 +22,7 @@ std::unique_ptr<unsigned char[]> Block(const std::u16string& units, std::size_t 
 
 String Utf8Decoder(const char* bytes, std::size_t count) {
     const std::wstring wide = Utf8ToUtf16(bytes, count);
-    return String(wide.data(), wide.size());
+    return TextFromUnits(wide.data(), wide.size());
 }
 
 TEST(Payload, Utf16CountedBytesOfAThreeCharacterPayload) {
@@ -45,7 +46,7 @@ TEST(Payload, Utf16TerminatorUnitsAndAlignment) {
     auto block = Block(units + u'\0', bytes, 1);
     const String text = DecodeUtf16Payload(block.get() + 1, bytes);
     ASSERT_EQ(text.Length(), units.size());
-    for (std::size_t i = 0; i < units.size(); ++i) ASSERT_EQ(static_cast<unsigned>(text.c_str()[i]), units[i]) << i;
+    for (std::size_t i = 0; i < units.size(); ++i) ASSERT_EQ(static_cast<unsigned>(text.Array()[i]), units[i]) << i;
 }
 
 TEST(Payload, AnsiStopsAtTheTerminatorOrTheCount) {

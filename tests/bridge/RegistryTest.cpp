@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "bridge/Registry.h"
+#include "host/HostSide.h"
 
 namespace {
 
@@ -97,7 +98,7 @@ TEST(SourceRegistry, RetiresEveryMatchAndForgetsItsSettings) {
 }
 
 TEST(SourceRegistry, ReleaseReturnsEveryBlock) {
-    long before = MainAllocator->LiveBlocks();
+    long before = HostLiveBlocks();
     {
         SourceRegistry registry;
         for (std::uintptr_t w = 1; w <= 10; ++w) registry.AppendSourceRecord(Record(w));
@@ -106,11 +107,11 @@ TEST(SourceRegistry, ReleaseReturnsEveryBlock) {
         EXPECT_EQ(registry.Begin(), nullptr);
         EXPECT_EQ(registry.End(), nullptr);
         EXPECT_EQ(registry.Capacity(), 0u);
-        EXPECT_EQ(MainAllocator->LiveBlocks(), before);
+        EXPECT_EQ(HostLiveBlocks(), before);
         registry.ReleaseRegistry();  // twice is harmless
         registry.AppendSourceRecord(Record(1));
     }
-    EXPECT_EQ(MainAllocator->LiveBlocks(), before);
+    EXPECT_EQ(HostLiveBlocks(), before);
 }
 
 TEST(SourceRegistry, WindowIdTextUsesTheLow32BitsSigned) {

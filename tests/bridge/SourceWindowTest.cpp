@@ -4,6 +4,7 @@
 #include "bridge/SourceWindow.h"
 #include "host/HostSide.h"
 #include "tests/support/BridgeFixture.h"
+#include "plugin/HostText.h"
 
 namespace {
 
@@ -68,7 +69,7 @@ TEST_F(SourceWindows, FailedCreationIsAnnouncedAsZeroAndTriedAgain) {
     EXPECT_EQ(fake.Arguments(), (Texts{L"setPlatform:5", L"init:0"}));
     ASSERT_EQ(g_plugin.registry.Count(), 1u);
     EXPECT_TRUE(g_plugin.registry.Begin()[0].window == nullptr && g_plugin.registry.Begin()[0].innerId == L"0");
-    EXPECT_EQ(std::wstring(settings->GetString(L"innerId", L"")), L"0");
+    EXPECT_EQ(std::wstring(ReadText(settings, L"innerId", L"")), L"0");
 
     ASSERT_TRUE(UnregisterClassW(kClass, executable));
     fake.commands.clear();
@@ -76,7 +77,7 @@ TEST_F(SourceWindows, FailedCreationIsAnnouncedAsZeroAndTriedAgain) {
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(fake.Arguments(), (Texts{L"setPlatform:5", L"init:" + Number(window)}));
     ASSERT_EQ(g_plugin.registry.Count(), 2u);
-    EXPECT_EQ(std::wstring(settings->GetString(L"innerId", L"")), Number(window));
+    EXPECT_EQ(std::wstring(ReadText(settings, L"innerId", L"")), Number(window));
 }
 
 TEST_F(SourceWindows, CopyDataFromAnotherThread) {
@@ -105,7 +106,7 @@ TEST_F(SourceWindows, CopyDataFromAnotherThread) {
     EXPECT_EQ(SendText(window, 200, u"日志 %s 100%"), 0);
     for (ULONG_PTR code : {0u, 2u, 100u, 104u, 199u, 201u, 202u, 204u, 0x10000u})
         EXPECT_EQ(SendText(window, code, u"backgroundOpacity|50"), 0) << code;
-    EXPECT_EQ(std::wstring(settings->GetString(L"a", L"")), L"b|c");
+    EXPECT_EQ(std::wstring(ReadText(settings, L"a", L"")), L"b|c");
     EXPECT_EQ(settings->GetInt(L"fontSize", 0), 48);
     EXPECT_EQ(static_cast<std::uint32_t>(settings->GetInt(L"color", 0)), 0xFF0000FFu);
     EXPECT_EQ(static_cast<std::uint32_t>(settings->GetInt(L"RandomForeColor", 0)), 0xFF00FF00u);
@@ -149,16 +150,16 @@ TEST_F(SourceWindows, EncodingSwitchOnOneWindowAppliesToAll) {
     EXPECT_EQ(b->GetInt(L"outline", 0), 12);
     if (GetACP() == 936) {  // a Chinese system's code page, as the Wine runner sets up
         EXPECT_EQ(SendCopy(windowB, 102, "font|\xCB\xCE\xCC\xE5", 10), 0);
-        EXPECT_EQ(std::wstring(b->GetString(L"font", L"")), L"宋体");
+        EXPECT_EQ(std::wstring(ReadText(b, L"font", L"")), L"宋体");
     }
     EXPECT_EQ(SendMessageW(windowB, 1030, 0, 0), 0);
     EXPECT_EQ(g_plugin.usingAscii, 0);
     EXPECT_EQ(b->GetInt(L"usingASCII", -1), 0);
     EXPECT_EQ(SendText(windowA, 102, u"font|宋体"), 0);
-    EXPECT_EQ(std::wstring(a->GetString(L"font", L"")), L"宋体");
+    EXPECT_EQ(std::wstring(ReadText(a, L"font", L"")), L"宋体");
     g_plugin.usingAscii = 2;  // as a source's "usingASCII" 2 leaves it: only exactly 1 means ANSI
     EXPECT_EQ(SendText(windowA, 102, u"font|黑体"), 0);
-    EXPECT_EQ(std::wstring(a->GetString(L"font", L"")), L"黑体");
+    EXPECT_EQ(std::wstring(ReadText(a, L"font", L"")), L"黑体");
 }
 
 TEST_F(SourceWindows, TheHostSurvivesACompanionClosingASourceWindow) {

@@ -4,10 +4,11 @@
 
 #include "bridge/Commands.h"
 #include "companion/SettingsCommand.h"
+#include "plugin/HostText.h"
 
 namespace {
 
-std::wstring Text(const String& s) { return std::wstring(s.c_str(), s.Length()); }
+std::wstring Text(const String& s) { return std::wstring(TextOf(s), s.Length()); }
 
 TEST(SettingsCommand, AllDefaultsForId7CharacterForCharacter) {
     XConfig config;

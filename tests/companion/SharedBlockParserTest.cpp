@@ -31,7 +31,7 @@ void Read(const std::wstring& blockText, Outcome& out, int& hotkeyCode, UINT& ho
     block::Content content;
     block::Parse(copy.get(), blockText.size(), content);
     out.result = block::Apply(copy.get(), content, out.settings.GetRootElement(), hotkeyCode, hotkeyId, NoHotkey, 0, shared);
-    out.sharedText.assign(shared.c_str(), shared.Length());
+    out.sharedText.assign(shared.Array() ? shared.Array() : L"", shared.Length());
 }
 
 void Read(const std::wstring& blockText, Outcome& out) {

@@ -12,6 +12,7 @@
 #include "plugin/Constants.h"
 #include "plugin/PluginState.h"
 #include "tests/support/Companion.h"
+#include "plugin/HostText.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ protected:
         g_plugin.currentHotkeyCode = -1;
         g_plugin.sharedText.Clear();
     }
-    std::wstring Shared() const { return std::wstring(g_plugin.sharedText.c_str(), g_plugin.sharedText.Length()); }
+    std::wstring Shared() const { return std::wstring(TextOf(g_plugin.sharedText), g_plugin.sharedText.Length()); }
     XConfig config;
 };
 
@@ -108,9 +109,9 @@ TEST_F(SharedBlockReader, ReturnsEveryBlockItTakes) {
     CompanionBlock block;
     block.Write(L"#1#\r\nline");
     ReadSharedBlock(config.GetRootElement(), nullptr);  // the first call sizes sharedText's storage
-    const long before = MainAllocator->LiveBlocks();
+    const long before = HostLiveBlocks();
     for (int i = 0; i < 50; ++i) ReadSharedBlock(config.GetRootElement(), nullptr);
-    EXPECT_EQ(MainAllocator->LiveBlocks(), before);
+    EXPECT_EQ(HostLiveBlocks(), before);
 }
 
 }  // namespace

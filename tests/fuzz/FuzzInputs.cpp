@@ -9,6 +9,7 @@
 #include "companion/SharedBlockParser.h"
 #include "host/HostSide.h"
 #include "host/Utf.h"
+#include "plugin/HostText.h"
 
 namespace {
 
@@ -17,14 +18,14 @@ volatile unsigned g_sink = 0;
 
 void Observe(const String& text) {
     unsigned sum = text.Length();
-    for (unsigned i = 0; i < text.Length(); ++i) sum += static_cast<unsigned>(text.c_str()[i]);
+    for (unsigned i = 0; i < text.Length(); ++i) sum += static_cast<unsigned>(text.Array()[i]);
     g_sink = g_sink + sum;
 }
 
 // Stands in for the system's ANSI conversion off Windows.
 String Utf8Text(const char* bytes, std::size_t count) {
     const std::wstring wide = Utf8ToUtf16(bytes, count);
-    return String(wide.data(), wide.size());
+    return TextFromUnits(wide.data(), wide.size());
 }
 
 // A WM_COPYDATA payload of exactly `size` bytes, its count being the size: the buffer ends where
@@ -62,7 +63,7 @@ void CopyDataMessage(const std::uint8_t* data, std::size_t size) {
     Observe(record.text);
     for (unsigned i = 0; i < record.settings->NumDataItems(); ++i) {
         CTSTR name = record.settings->GetDataItemName(i);
-        Observe(String(record.settings->GetString(name, L"")));
+        Observe(String(ReadText(record.settings, name, L"")));
     }
     HostClearLog();  // code 200 keeps its lines in memory otherwise
 }
@@ -86,7 +87,7 @@ void SharedBlock(const std::uint8_t* data, std::size_t size) {
     g_sink = g_sink + block::Apply(copy.get(), content, config.GetRootElement(), hotkeyCode, hotkeyId, NoHotkey, 0, shared);
     Observe(shared);
     for (unsigned i = 0; i < config.GetRootElement()->NumDataItems(); ++i)
-        Observe(String(config.GetRootElement()->GetString(config.GetRootElement()->GetDataItemName(i), L"")));
+        Observe(String(ReadText(config.GetRootElement(), config.GetRootElement()->GetDataItemName(i), L"")));
     if (hotkeyId) OBSDeleteHotkey(hotkeyId);
 }
 

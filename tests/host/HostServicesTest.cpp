@@ -68,14 +68,14 @@ TEST(HostLog, FormatsWideTextAndWarnings) {
 
 TEST(HostApi, RegistersSourceClasses) {
     HostClearSourceClasses();
-    auto create = [](XElement*) -> ImageSource* { return nullptr; };
-    auto configure = [](XElement*) { return true; };
+    auto create = [](XElement*) -> LPVOID { return nullptr; };
+    auto configure = [](XElement*, bool) { return true; };
     API->RegisterImageSourceClass(L"class", L"shown", create, configure);
     ASSERT_EQ(HostSourceClassCount(), 1u);
     const HostSourceClass* c = HostFindSourceClass(L"class");
     ASSERT_NE(c, nullptr);
     EXPECT_STREQ(c->displayName, L"shown");
-    EXPECT_TRUE(c->configure(nullptr));
+    EXPECT_TRUE(c->configure(nullptr, false));
     EXPECT_EQ(HostFindSourceClass(L"other"), nullptr);
     HostClearSourceClasses();
 }

@@ -3,11 +3,11 @@
 #include <climits>
 #include <string>
 
-#include "host/HostApi.h"
+#include "host/HostSide.h"
 
 namespace {
 
-std::wstring Units(const String& s) { return std::wstring(s.c_str(), s.Length()); }
+std::wstring Units(const String& s) { return s.Array() ? std::wstring(s.Array(), s.Length()) : std::wstring(); }
 
 TEST(String, SetTestNeedsPointerFirstUnitAndCount) {
     EXPECT_FALSE(String().IsValid());
@@ -16,13 +16,14 @@ TEST(String, SetTestNeedsPointerFirstUnitAndCount) {
     EXPECT_TRUE(String(L"a").IsValid());
     // A text whose first unit is NUL has a count but is not set.
     const wchar_t leadingNul[] = {0, L'a'};
-    String s(leadingNul, 2);
+    String s;
+    s.AppendString(leadingNul, 2);
     EXPECT_EQ(s.Length(), 2u);
     EXPECT_FALSE(s.IsValid());
-    // Cleared text keeps its storage but is no longer set.
+    // Cleared text gives its storage back.
     String cleared(L"abc");
     cleared.Clear();
-    EXPECT_NE(cleared.Array(), nullptr);
+    EXPECT_EQ(cleared.Array(), nullptr);
     EXPECT_EQ(cleared.Length(), 0u);
     EXPECT_FALSE(cleared.IsValid());
     cleared += L"x";
@@ -63,14 +64,15 @@ TEST(String, BuildsFromNarrowText) {
     EXPECT_FALSE(String(static_cast<const char*>(nullptr)).IsValid());
 }
 
-TEST(String, ToIntReadsSignsDigitsAndClamps) {
+TEST(String, ToIntTakesOnlyAWholeNumberAndClamps) {
     struct Case { const wchar_t* text; int base; int expected; } cases[] = {
-        {L"42", 10, 42},           {L"  -17abc", 10, -17},    {L"+5", 10, 5},
+        {L"42", 10, 42},           {L"  -17abc", 10, 0},      {L"+5", 10, 5},
+        {L"12abc", 10, 0},         {L" 42", 10, 0},           {L"42 ", 10, 0},
         {L"+", 10, 0},             {L"-", 10, 0},             {L"", 10, 0},
-        {L"abc", 10, 0},           {L"\t\r\n 9", 10, 9},      {L"2147483647", 10, INT_MAX},
+        {L"abc", 10, 0},           {L"\t\r\n 9", 10, 0},      {L"2147483647", 10, INT_MAX},
         {L"2147483648", 10, INT_MAX}, {L"4278190080", 10, INT_MAX}, {L"-2147483648", 10, INT_MIN},
         {L"-2147483649", 10, INT_MIN}, {L"99999999999999999999999", 10, INT_MAX},
-        {L"ff", 16, 255},          {L"0x1F", 16, 31},         {L"0x1F", 0, 31},
+        {L"ff", 16, 0},            {L"0x1F", 16, 31},         {L"0x1F", 0, 31},
         {L"017", 0, 15},           {L"12", 3, 5},             {L"- 5", 10, 0},
     };
     for (const auto& c : cases) EXPECT_EQ(String(c.text).ToInt(c.base), c.expected) << std::wstring(c.text).c_str();
@@ -87,6 +89,12 @@ TEST(String, KillSpacesTrimsBothEnds) {
     }
     String unset;
     EXPECT_FALSE(unset.KillSpaces().IsValid());
+    // The count ends at the first NUL of what is left.
+    const wchar_t withNul[] = {L' ', L'a', 0, L'b', L' '};
+    String cut;
+    cut.AppendString(withNul, 5);
+    EXPECT_EQ(cut.KillSpaces().Length(), 1u);
+    EXPECT_EQ(Units(cut), L"a");
 }
 
 TEST(String, TokensSplitAtEverySeparator) {
@@ -127,36 +135,37 @@ TEST(String, LeftAndFindReplace) {
     }
 }
 
-TEST(String, CopiesAndMovesOwnStorage) {
-    long before = MainAllocator->LiveBlocks();
+TEST(String, CopiesOwnStorage) {
+    long before = HostLiveBlocks();
     {
         String a(L"one");
         String b(a);
         EXPECT_NE(a.Array(), b.Array());
-        String c(std::move(a));
-        EXPECT_EQ(a.Array(), nullptr);
-        String& same = c;
-        c = same;  // self-assignment keeps the text
-        EXPECT_EQ(Units(c), L"one");
-        c = std::move(same);
-        EXPECT_EQ(Units(c), L"one");
-        b = c.Array();  // assigning its own text
+        String& same = b;
+        b = same;  // self-assignment keeps the text
         EXPECT_EQ(Units(b), L"one");
+        b = b.Array() + 1;  // assigning a piece of its own text
+        EXPECT_EQ(Units(b), L"ne");
+        const wchar_t* storage = b.Array();
+        b = L"no";  // fits: the storage is reused
+        EXPECT_EQ(b.Array(), storage);
+        b = String();
+        EXPECT_EQ(b.Array(), nullptr);
     }
-    EXPECT_EQ(MainAllocator->LiveBlocks(), before);
+    EXPECT_EQ(HostLiveBlocks(), before);
 }
 
 TEST(Alloc, CountsLiveBlocks) {
-    long before = MainAllocator->LiveBlocks();
-    void* a = MainAllocator->Allocate(10);
-    void* b = MainAllocator->Allocate(0);
+    long before = HostLiveBlocks();
+    void* a = MainAllocator->_Allocate(10);
+    void* b = MainAllocator->_Allocate(0);
     ASSERT_NE(a, nullptr);
     ASSERT_NE(b, nullptr);
-    EXPECT_EQ(MainAllocator->LiveBlocks(), before + 2);
-    MainAllocator->Free(a);
-    MainAllocator->Free(nullptr);
-    MainAllocator->Free(b);
-    EXPECT_EQ(MainAllocator->LiveBlocks(), before);
+    EXPECT_EQ(HostLiveBlocks(), before + 2);
+    MainAllocator->_Free(a);
+    MainAllocator->_Free(nullptr);
+    MainAllocator->_Free(b);
+    EXPECT_EQ(HostLiveBlocks(), before);
 }
 
 TEST(Host, ScpyNCopiesAtMostNAndTerminates) {

@@ -4,7 +4,7 @@
 namespace {
 
 // Rows of BGRA pixels: red, green, blue, half-transparent white / four opaque yellows.
-const unsigned char kPixels[2][16] = {
+unsigned char kPixels[2][16] = {
     {0, 0, 255, 255, 0, 255, 0, 255, 255, 0, 0, 255, 255, 255, 255, 128},
     {0, 255, 255, 255, 0, 255, 255, 255, 0, 255, 255, 255, 0, 255, 255, 255},
 };
@@ -21,15 +21,15 @@ public:
     void Draw(const Vect2& position, const Vect2& size) override {
         GS->DrawSprite(texture, 0xFFFFFFFF, position.x, position.y, position.x + size.x, position.y + size.y);
     }
-    Vect2 ReportSize() const override { return Vect2{4, 2}; }
+    Vect2 ReportSize() const override { return Vect2(4, 2); }
 
 private:
     XElement* data;
     Texture* texture = nullptr;
 };
 
-ImageSource* CreateRect(XElement* data) { return new RectSource(data); }
-bool ConfigureRect(XElement* element) {
+LPVOID STDCALL CreateRect(XElement* data) { return static_cast<ImageSource*>(new RectSource(data)); }
+bool STDCALL ConfigureRect(XElement* element, bool) {
     element->SetFloat(L"cx", 40);
     element->SetFloat(L"cy", 20);
     return true;

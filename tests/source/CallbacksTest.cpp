@@ -22,18 +22,18 @@ TEST_F(Callbacks, LoadPluginRegistersTheSourceClass) {
 }
 
 TEST_F(Callbacks, CreateTakesZeroedStorageFromTheHostAllocator) {
-    const long before = MainAllocator->LiveBlocks();
-    ImageSource* s = CreateSongListSource(data);
+    const long before = HostLiveBlocks();
+    auto* s = static_cast<ImageSource*>(CreateSongListSource(data));
     ASSERT_NE(s, nullptr);
-    EXPECT_EQ(MainAllocator->LiveBlocks(), before + 1);
+    EXPECT_EQ(HostLiveBlocks(), before + 1);
     EXPECT_EQ(static_cast<MorvathThanksImage*>(s)->fontSize, 0);
     delete s;
-    EXPECT_EQ(MainAllocator->LiveBlocks(), before);
+    EXPECT_EQ(HostLiveBlocks(), before);
 }
 
 TEST_F(Callbacks, NullElementStillWakesTheCompanion) {
     CompanionWindow main(names::kCompanionMainWindow);
-    EXPECT_FALSE(ConfigureSongListSource(nullptr));
+    EXPECT_FALSE(ConfigureSongListSource(nullptr, false));
     ASSERT_EQ(CompanionWindow::Received().size(), 1u);
     EXPECT_EQ(CompanionWindow::Received()[0].message, names::kWakeMessage);
     ASSERT_EQ(HostLogLineCount(), 1u);
@@ -44,7 +44,7 @@ TEST_F(Callbacks, NullElementStillWakesTheCompanion) {
 TEST_F(Callbacks, ConfigureWithTheCompanionRunning) {
     CompanionWindow main(names::kCompanionMainWindow);
     XElement* bare = config.GetRootElement()->CreateElement(L"bare");  // no "data" child yet
-    EXPECT_TRUE(ConfigureSongListSource(bare));
+    EXPECT_TRUE(ConfigureSongListSource(bare, false));
     XElement* created = bare->GetElement(keys::kData);
     ASSERT_NE(created, nullptr);
     EXPECT_EQ(HostMessageBoxCount(), 0u);
@@ -58,10 +58,10 @@ TEST_F(Callbacks, ConfigureWithTheCompanionRunning) {
 
 TEST_F(Callbacks, SecondConfigureWithinTwoSecondsReportsTheLaunchError) {
     CompanionWindow main(names::kCompanionMainWindow);
-    EXPECT_TRUE(ConfigureSongListSource(element));
+    EXPECT_TRUE(ConfigureSongListSource(element, false));
     element->SetFloat(keys::kCx, 1.0f);
     data->SetInt(keys::kFontSize, 60);
-    EXPECT_FALSE(ConfigureSongListSource(element));
+    EXPECT_FALSE(ConfigureSongListSource(element, false));
     ASSERT_EQ(HostMessageBoxCount(), 1u);
     const HostMessageBox* box = HostGetMessageBox(0);
     EXPECT_EQ(std::wstring(box->text), std::wstring(L"启动点歌平台错误, 请重试或联系QQ群: ") + names::kSupportGroup);
@@ -75,7 +75,7 @@ TEST_F(Callbacks, SecondConfigureWithinTwoSecondsReportsTheLaunchError) {
 
 TEST_F(Callbacks, FailedStartIsReported) {
     // No companion window and no executable where the tests run.
-    EXPECT_FALSE(ConfigureSongListSource(element));
+    EXPECT_FALSE(ConfigureSongListSource(element, false));
     EXPECT_EQ(HostMessageBoxCount(), 1u);
     EXPECT_GE(element->GetFloat(keys::kCx, 0.0f), 32.0f);
 }

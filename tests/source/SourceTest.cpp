@@ -357,7 +357,7 @@ TEST_F(SongListSource, GivesBackEveryBlockAndTexture) {
     warm->RefreshFrame();
     warm->DeactivateSource();
     warm.reset();
-    const long blocks = MainAllocator->LiveBlocks();
+    const long blocks = HostLiveBlocks();
     const long textures = HostLiveTextures();
     for (int i = 0; i < 3; ++i) {
         MorvathThanksImage* s = Create(data);
@@ -365,7 +365,7 @@ TEST_F(SongListSource, GivesBackEveryBlockAndTexture) {
         s->DeactivateSource();
         delete s;  // as the host does: through the base, back to the host's allocator
     }
-    EXPECT_EQ(MainAllocator->LiveBlocks(), blocks);
+    EXPECT_EQ(HostLiveBlocks(), blocks);
     EXPECT_EQ(HostLiveTextures(), textures);
 }
 

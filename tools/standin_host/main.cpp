@@ -19,6 +19,12 @@
 
 namespace {
 
+// A text value of an element, empty text when it has none.
+CTSTR TextOr(const XElement* element, CTSTR key) {
+    CTSTR text = element->GetString(key);
+    return text ? text : L"";
+}
+
 using LoadPluginProc = bool (*)();
 using UnloadPluginProc = void (*)();
 using PluginTextProc = CTSTR (*)();
@@ -154,9 +160,9 @@ public:
     bool Configure(const std::wstring& name) {
         Source* s = Find(name);
         if (!s) return false;
-        const HostSourceClass* c = HostFindSourceClass(s->element->GetString(L"class", L""));
+        const HostSourceClass* c = HostFindSourceClass(TextOr(s->element, L"class"));
         if (!c || !c->configure) return false;
-        bool accepted = c->configure(s->element);
+        bool accepted = c->configure(s->element, false);
         Print(L"configure \"" + name + L"\": " + (accepted ? L"accepted" : L"not accepted") + L", cx " +
               std::to_wstring(s->element->GetFloat(L"cx", 0.0f)) + L", cy " + std::to_wstring(s->element->GetFloat(L"cy", 0.0f)));
         return true;
@@ -239,14 +245,14 @@ private:
     }
 
     void CreateSource(XElement* element) {
-        const HostSourceClass* c = HostFindSourceClass(element->GetString(L"class", L""));
+        const HostSourceClass* c = HostFindSourceClass(TextOr(element, L"class"));
         if (!c) {
-            Print(L"source \"" + std::wstring(element->GetName()) + L"\": no class \"" + element->GetString(L"class", L"") + L"\"");
+            Print(L"source \"" + std::wstring(element->GetName()) + L"\": no class \"" + TextOr(element, L"class") + L"\"");
             return;
         }
         XElement* data = element->GetElement(L"data");
         if (!data) data = element->CreateElement(L"data");
-        ImageSource* object = c->create(data);
+        ImageSource* object = static_cast<ImageSource*>(c->create(data));
         if (!object) {
             Print(L"source \"" + std::wstring(element->GetName()) + L"\": the class made no source");
             return;
