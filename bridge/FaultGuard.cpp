@@ -2,6 +2,22 @@
 
 #include <cstdint>
 
+#ifdef _MSC_VER
+
+bool CallGuarded(void (*step)(void*), void* context, DWORD& exceptionCode) {
+    DWORD code = 0;
+    __try {
+        step(context);
+    } __except (code = GetExceptionCode(), EXCEPTION_EXECUTE_HANDLER) {
+        exceptionCode = code;
+        return false;
+    }
+    exceptionCode = 0;
+    return true;
+}
+
+#else
+
 // The guard is one small function with its own unwind data: a frame pointer, a call, and an
 // exception handler registered for its body. When the handler is asked about an exception
 // nobody below it handled, it unwinds straight to the guard's landing point, which returns 1.
@@ -56,9 +72,11 @@ TavikGuardLanding:
     .seh_endproc
 )");
 
-bool CallGuarded(void (*step)(void*), void* context, DWORD& exceptionCode) noexcept {
+bool CallGuarded(void (*step)(void*), void* context, DWORD& exceptionCode) {
     t_exceptionCode = 0;
     const int faulted = TavikGuardedCall(step, context);
     exceptionCode = faulted ? t_exceptionCode : 0;
     return !faulted;
 }
+
+#endif

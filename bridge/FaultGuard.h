@@ -1,13 +1,15 @@
 #pragma once
 #include <windows.h>
 
-// Runs `step(context)` inside a frame-based structured exception handler, as
-// __try { step(context); } __except (EXCEPTION_EXECUTE_HANDLER) {} would, which MinGW's compiler
-// does not offer. Any exception that leaves `step` unhandled (an access fault, a runtime's own
+// Runs `step(context)` inside __try { step(context); } __except (EXCEPTION_EXECUTE_HANDLER) {}
+// (built by hand for MinGW's compiler, which has no __try). Any exception that leaves `step` unhandled (an access fault, a runtime's own
 // exception, also a C++ exception) ends the step instead of the process; exceptions that code
 // inside the step handles itself are never seen. Returns true when `step` returned normally,
 // false with the exception code in `exceptionCode` otherwise.
 //
 // Nothing on the step's frames is unwound with C++ semantics: give it no objects that need
 // their destructors run, and catch C++ exceptions inside it.
-[[nodiscard]] bool CallGuarded(void (*step)(void*), void* context, DWORD& exceptionCode) noexcept;
+//
+// It never throws, yet is not declared noexcept: the compiler's terminate guard of a noexcept
+// function would run before the __except handler is reached.
+[[nodiscard]] bool CallGuarded(void (*step)(void*), void* context, DWORD& exceptionCode);

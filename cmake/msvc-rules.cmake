@@ -11,6 +11,8 @@ foreach(lang C CXX)
   set(CMAKE_${lang}_CREATE_SHARED_LIBRARY
       "<CMAKE_LINKER> /nologo /nodefaultlib /dll /entry:_DllMainCRTStartup <LINK_FLAGS> <OBJECTS> /out:<TARGET> /implib:<TARGET_IMPLIB> /pdb:<TARGET_PDB> <LINK_LIBRARIES>")
   set(CMAKE_${lang}_CREATE_SHARED_MODULE "${CMAKE_${lang}_CREATE_SHARED_LIBRARY}")
+  set(CMAKE_${lang}_CREATE_CONSOLE_EXE "")
+  set(CMAKE_${lang}_CREATE_WIN32_EXE "")
   set(CMAKE_${lang}_CREATE_STATIC_LIBRARY "<CMAKE_AR> rcs <TARGET> <OBJECTS>")
   set(CMAKE_${lang}_ARCHIVE_CREATE "<CMAKE_AR> qc <TARGET> <OBJECTS>")
   set(CMAKE_${lang}_ARCHIVE_APPEND "<CMAKE_AR> q <TARGET> <OBJECTS>")
@@ -19,6 +21,8 @@ foreach(lang C CXX)
   set(CMAKE_${lang}_STANDARD_LIBRARIES_INIT
       "\"${TAVIK_SDK}/lib/libc++.lib\" \"${TAVIK_SDK}/lib/msvcp140_exceptionptr.lib\" \"${TAVIK_SDK}/lib/vcruntime140.lib\" \"${TAVIK_SDK}/lib/ucrtbase.lib\" \"${TAVIK_SDK}/lib/msvcp140.lib\" \"${TAVIK_SDK}/lib/kernel32.lib\"")
 endforeach()
+set(CMAKE_LINK_DEF_FILE_FLAG "/def:")
+set(CMAKE_DEPFILE_FLAGS_RC "")
 set(CMAKE_RC_COMPILE_OBJECT "<CMAKE_RC_COMPILER> /nologo <DEFINES> <INCLUDES> <FLAGS> /fo <OBJECT> <SOURCE>")
 # Libraries named without a path are the SDK folder's import libraries: gdiplus is gdiplus.lib.
 set(CMAKE_LINK_LIBRARY_FLAG "")

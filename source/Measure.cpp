@@ -35,12 +35,12 @@ void MeasureDefaultText(XElement* element, const FontMakers& makers) {
         return;
     }
 
-    RectF box(0.0f, 0.0f, 0.0f, 0.0f);
+    RectF box{0.0f, 0.0f, 0.0f, 0.0f};
     {
         graphics measuring;
         GdipCreateFromHDC(screen.get(), measuring.put());
         string_format format = MakeStringFormat(g_plugin.genericFormat);
-        const RectF unbounded(0.0f, 0.0f, 0.0f, 0.0f);
+        const RectF unbounded{0.0f, 0.0f, 0.0f, 0.0f};
         GdipMeasureString(measuring.get(), text.Array(), -1, measureFont.get(), &unbounded, format.get(), &box, nullptr,
                           nullptr);
     }

@@ -45,7 +45,7 @@ bool UpdateTexture(MorvathThanksImage& source, const FontMakers& makers) {
 
     // The GDI+ font from the GDI font's description, read back in its narrow form.
     font textFont;
-    RectF box(0.0f, 0.0f, 32.0f, 32.0f);
+    RectF box{0.0f, 0.0f, 32.0f, 32.0f};
     {
         unique_hdc screen(CreateCompatibleDC(nullptr));
         LOGFONTA narrow{};
@@ -56,7 +56,7 @@ bool UpdateTexture(MorvathThanksImage& source, const FontMakers& makers) {
         GdipCreateFromHDC(screen.get(), measuring.put());
         GdipSetTextRenderingHint(measuring.get(), TextRenderingHintAntiAlias);
         if (hasText) {
-            const RectF unbounded(0.0f, 0.0f, 0.0f, 0.0f);
+            const RectF unbounded{0.0f, 0.0f, 0.0f, 0.0f};
             const GpStatus status = GdipMeasureString(measuring.get(), text.Array(), static_cast<INT>(text.Length()),
                                                       textFont.get(), &unbounded, format.get(), &box, nullptr, nullptr);
             if (status != Ok) {

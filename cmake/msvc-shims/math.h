@@ -7,6 +7,9 @@
 extern "C" {
 #endif
 
+double __cdecl nan(const char*);
+float __cdecl nanf(const char*);
+static inline long double nanl(const char* tag) { return nan(tag); }
 double __cdecl erfc(double);
 float __cdecl erfcf(float);
 double __cdecl fma(double, double, double);

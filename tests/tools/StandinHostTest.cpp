@@ -31,7 +31,7 @@ bool LoadPng(const std::wstring& path, Image& image) {
     image.height = h;
     image.argb.resize(std::size_t(w) * h);
     BitmapData data{};
-    Rect rect(0, 0, static_cast<INT>(w), static_cast<INT>(h));
+    Rect rect{0, 0, static_cast<INT>(w), static_cast<INT>(h)};
     bool ok = GdipBitmapLockBits(bitmap, &rect, ImageLockModeRead, PixelFormat32bppARGB, &data) == Ok;
     if (ok) {
         for (UINT y = 0; y < h; ++y)

@@ -1,0 +1,166 @@
+// The plugin DLL as the host would load it: what it exports, and what it imports from the host
+// library (only names the host library declares, under Microsoft's decoration) and from the
+// system (its DLLs and the C and C++ runtime, nothing of MinGW's).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+// What the plugin may import from OBSApi.dll: every name with the host library's declaration it
+// comes from.
+const std::map<std::string, const char*> kHostLibrary = {
+    {"??0String@@QEAA@XZ", "String::String()"},
+    {"??0String@@QEAA@PEBD@Z", "String::String(LPCSTR str)"},
+    {"??0String@@QEAA@PEB_W@Z", "String::String(CWSTR str)"},
+    {"??0String@@QEAA@AEBV0@@Z", "String::String(const String &str)"},
+    {"??1String@@QEAA@XZ", "String::~String()"},
+    {"??4String@@QEAAAEAV0@PEB_W@Z", "String& String::operator=(CTSTR str)"},
+    {"??4String@@QEAAAEAV0@AEBV0@@Z", "String& String::operator=(const String &str)"},
+    {"??YString@@QEAAAEAV0@PEB_W@Z", "String& String::operator+=(CTSTR str)"},
+    {"??YString@@QEAAAEAV0@_W@Z", "String& String::operator+=(TCHAR ch)"},
+    {"??YString@@QEAAAEAV0@AEBV0@@Z", "String& String::operator+=(const String &str)"},
+    {"??HString@@QEBA?AV0@PEB_W@Z", "String String::operator+(CTSTR str) const"},
+    {"??HString@@QEBA?AV0@AEBV0@@Z", "String String::operator+(const String &str) const"},
+    {"??6String@@QEAAAEAV0@PEB_W@Z", "String& String::operator<<(CTSTR str)"},
+    {"??6String@@QEAAAEAV0@H@Z", "String& String::operator<<(int number)"},
+    {"??6String@@QEAAAEAV0@AEBV0@@Z", "String& String::operator<<(const String &str)"},
+    {"?Compare@String@@QEBA_NPEB_W@Z", "bool String::Compare(CTSTR str) const"},
+    {"?FindReplace@String@@QEAAAEAV1@PEB_W0@Z", "String& String::FindReplace(CTSTR strFind, CTSTR strReplace)"},
+    {"?AppendString@String@@QEAAAEAV1@PEB_WI@Z", "String& String::AppendString(CTSTR str, UINT count=0)"},
+    {"?Clear@String@@QEAAAEAV1@XZ", "String& String::Clear()"},
+    {"?GetToken@String@@QEBA?AV1@H_W@Z", "String String::GetToken(int id, TCHAR token=' ') const"},
+    {"?GetTokenOffset@String@@QEBAPEB_WH_W@Z", "CTSTR String::GetTokenOffset(int token, TCHAR seperator=' ') const"},
+    {"?Left@String@@QEAA?AV1@I@Z", "String String::Left(UINT iEnd)"},
+    {"?ToInt@String@@QEBAHH@Z", "inline int String::ToInt(int base=10) const"},
+    {"?KillSpaces@String@@QEAAAEAV1@XZ", "inline String& String::KillSpaces()"},
+    {"?GetString@XElement@@QEBAPEB_WPEB_WPEA_W@Z", "CTSTR XElement::GetString(CTSTR lpName, TSTR def=NULL) const"},
+    {"?GetInt@XElement@@QEBAHPEB_WH@Z", "int XElement::GetInt(CTSTR lpName, int def=0) const"},
+    {"?GetFloat@XElement@@QEBAMPEB_WM@Z", "float XElement::GetFloat(CTSTR lpName, float def=0.0f) const"},
+    {"?SetString@XElement@@QEAAXPEB_W0@Z", "void XElement::SetString(CTSTR lpName, CTSTR lpString)"},
+    {"?SetInt@XElement@@QEAAXPEB_WH@Z", "void XElement::SetInt(CTSTR lpName, int number)"},
+    {"?SetFloat@XElement@@QEAAXPEB_WM@Z", "void XElement::SetFloat(CTSTR lpName, float number)"},
+    {"?GetElement@XElement@@QEBAPEAV1@PEB_W@Z", "XElement* XElement::GetElement(CTSTR lpName) const"},
+    {"?CreateElement@XElement@@QEAAPEAV1@PEB_W@Z", "XElement* XElement::CreateElement(CTSTR lpName)"},
+    {"?GlobalSourceLeaveScene@ImageSource@@UEAAXXZ", "virtual void ImageSource::GlobalSourceLeaveScene() {}"},
+    {"?GlobalSourceEnterScene@ImageSource@@UEAAXXZ", "virtual void ImageSource::GlobalSourceEnterScene() {}"},
+    {"?SetFloat@ImageSource@@UEAAXPEB_WM@Z", "virtual void ImageSource::SetFloat(CTSTR lpName, float fValue) {}"},
+    {"?SetInt@ImageSource@@UEAAXPEB_WH@Z", "virtual void ImageSource::SetInt(CTSTR lpName, int iValue) {}"},
+    {"?SetString@ImageSource@@UEAAXPEB_W0@Z", "virtual void ImageSource::SetString(CTSTR lpName, CTSTR lpVal) {}"},
+    {"?SetVector@ImageSource@@UEAAXPEB_WAEBUVect@@@Z", "virtual void ImageSource::SetVector(CTSTR lpName, const Vect &value) {}"},
+    {"?SetVector2@ImageSource@@UEAAXPEB_WAEBUVect2@@@Z", "virtual void ImageSource::SetVector2(CTSTR lpName, const Vect2 &value) {}"},
+    {"?SetVector4@ImageSource@@UEAAXPEB_WAEBUVect4@@@Z", "virtual void ImageSource::SetVector4(CTSTR lpName, const Vect4 &value) {}"},
+    {"?SetMatrix@ImageSource@@UEAAXPEB_WAEBUMatrix@@@Z", "virtual void ImageSource::SetMatrix(CTSTR lpName, const Matrix &mat) {}"},
+    {"?GetFloat@ImageSource@@UEBA_NPEB_WAEAM@Z", "virtual bool ImageSource::GetFloat(CTSTR lpName, float &fValue) const"},
+    {"?GetInt@ImageSource@@UEBA_NPEB_WAEAH@Z", "virtual bool ImageSource::GetInt(CTSTR lpName, int &iValue) const"},
+    {"?GetString@ImageSource@@UEBA_NPEB_WAEAVString@@@Z", "virtual bool ImageSource::GetString(CTSTR lpName, String &strVal) const"},
+    {"?GetVector@ImageSource@@UEBA_NPEB_WAEAUVect@@@Z", "virtual bool ImageSource::GetVector(CTSTR lpName, Vect &value) const"},
+    {"?GetVector2@ImageSource@@UEBA_NPEB_WAEAUVect2@@@Z", "virtual bool ImageSource::GetVector2(CTSTR lpName, Vect2 &value) const"},
+    {"?GetVector4@ImageSource@@UEBA_NPEB_WAEAUVect4@@@Z", "virtual bool ImageSource::GetVector4(CTSTR lpName, Vect4 &value) const"},
+    {"?GetMatrix@ImageSource@@UEBA_NPEB_WAEAUMatrix@@@Z", "virtual bool ImageSource::GetMatrix(CTSTR lpName, Matrix &mat) const"},
+    {"?DrawSprite@GraphicsSystem@@QEAAXPEAVTexture@@KMMMM@Z",
+     "void GraphicsSystem::DrawSprite(Texture *texture, DWORD color, float x, float y, float x2 = -998.0f, float y2 = -998.0f)"},
+    {"?OBSCreateHotkey@@YAIKP6AXK_K_N@Z0@Z", "UINT OBSCreateHotkey(DWORD hotkey, OBSHOTKEYPROC hotkeyProc, UPARAM param)"},
+    {"?OBSDeleteHotkey@@YAXI@Z", "void OBSDeleteHotkey(UINT hotkeyID)"},
+    {"?OBSMessageBox@@YAHPEAUHWND__@@PEB_W1I@Z", "int OBSMessageBox(HWND hwnd, LPCTSTR lpText, LPCTSTR lpCaption, UINT flags)"},
+    {"?Log@@YAXPEB_WZZ", "void __cdecl Log(const TCHAR *format, ...)"},
+    {"?AppWarning@@YAXPEB_WZZ", "void __cdecl AppWarning(const TCHAR *format, ...)"},
+    {"?InitColorControl@@YAXPEAUHINSTANCE__@@@Z", "void InitColorControl(HINSTANCE hInstance)"},
+    {"?scpy_n@@YAXPEA_WPEB_WI@Z", "void STDCALL scpy_n(TCHAR *strDest, const TCHAR *strSrc, unsigned int n)"},
+    {"?MainAllocator@@3PEAVAlloc@@EA", "extern Alloc *MainAllocator"},
+    {"?API@@3PEAVAPIInterface@@EA", "extern APIInterface *API"},
+    {"?GS@@3PEAVGraphicsSystem@@EA", "extern GraphicsSystem *GS"},
+};
+
+// The system DLLs and the runtime a streamer's Windows has (the UCRT and the Visual C++
+// 2015-2022 runtime).
+const std::set<std::string> kSystemDlls = {
+    "kernel32.dll", "user32.dll", "gdi32.dll", "gdiplus.dll", "shell32.dll", "ole32.dll", "advapi32.dll",
+    "ucrtbase.dll", "vcruntime140.dll", "msvcp140.dll",
+};
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+class PluginImage : public testing::Test {
+protected:
+    void SetUp() override {
+        module = LoadLibraryW(L"plugins\\TavikSongList.dll");
+        ASSERT_NE(module, nullptr) << GetLastError();
+        base = reinterpret_cast<const unsigned char*>(module);
+        auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+        nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(base + dos->e_lfanew);
+    }
+    void TearDown() override {
+        if (module) FreeLibrary(module);
+    }
+    const IMAGE_DATA_DIRECTORY& Directory(int entry) const { return nt->OptionalHeader.DataDirectory[entry]; }
+    template <typename T>
+    const T* At(DWORD rva) const {
+        return reinterpret_cast<const T*>(base + rva);
+    }
+
+    // Every DLL the image imports from, with the names it takes from each (ordinals as "#n").
+    std::map<std::string, std::vector<std::string>> Imports() const {
+        std::map<std::string, std::vector<std::string>> imports;
+        const IMAGE_DATA_DIRECTORY& dir = Directory(IMAGE_DIRECTORY_ENTRY_IMPORT);
+        for (auto* d = At<IMAGE_IMPORT_DESCRIPTOR>(dir.VirtualAddress); dir.VirtualAddress && d->Name; ++d) {
+            std::vector<std::string>& names = imports[Lower(At<char>(d->Name))];
+            for (auto* t = At<IMAGE_THUNK_DATA64>(d->OriginalFirstThunk); t->u1.AddressOfData; ++t) {
+                if (IMAGE_SNAP_BY_ORDINAL64(t->u1.Ordinal))
+                    names.push_back("#" + std::to_string(IMAGE_ORDINAL64(t->u1.Ordinal)));
+                else
+                    names.push_back(reinterpret_cast<const char*>(At<IMAGE_IMPORT_BY_NAME>(static_cast<DWORD>(t->u1.AddressOfData))->Name));
+            }
+        }
+        return imports;
+    }
+
+    HMODULE module = nullptr;
+    const unsigned char* base = nullptr;
+    const IMAGE_NT_HEADERS64* nt = nullptr;
+};
+
+TEST_F(PluginImage, ExportsExactlyTheFourEntryPoints) {
+    const IMAGE_DATA_DIRECTORY& dir = Directory(IMAGE_DIRECTORY_ENTRY_EXPORT);
+    ASSERT_NE(dir.VirtualAddress, 0u);
+    auto* exports = At<IMAGE_EXPORT_DIRECTORY>(dir.VirtualAddress);
+    std::set<std::string> names;
+    auto* nameRvas = At<DWORD>(exports->AddressOfNames);
+    for (DWORD i = 0; i < exports->NumberOfNames; ++i) names.insert(At<char>(nameRvas[i]));
+    EXPECT_EQ(names, (std::set<std::string>{"LoadPlugin", "UnloadPlugin", "GetPluginName", "GetPluginDescription"}));
+    // Nothing is exported by ordinal alone (the table may have an empty slot before the first
+    // ordinal).
+    auto* functions = At<DWORD>(exports->AddressOfFunctions);
+    const auto used = std::count_if(functions, functions + exports->NumberOfFunctions, [](DWORD rva) { return rva != 0; });
+    EXPECT_EQ(static_cast<DWORD>(used), exports->NumberOfNames);
+}
+
+TEST_F(PluginImage, ImportsTheHostLibraryByItsDecoratedNamesAndOnlySystemDllsBesides) {
+    const auto imports = Imports();
+    ASSERT_EQ(imports.count("obsapi.dll"), 1u);
+    for (const auto& [dll, names] : imports) {
+        if (dll == "obsapi.dll") {
+            for (const std::string& name : names)
+                EXPECT_EQ(kHostLibrary.count(name), 1u) << name << " is not one of the host library's names";
+        } else {
+            EXPECT_EQ(kSystemDlls.count(dll), 1u) << dll;
+        }
+    }
+    // What the plugin reaches of the host outside vtables is there under the same names.
+    const std::vector<std::string>& host = imports.at("obsapi.dll");
+    for (const char* used : {"?OBSCreateHotkey@@YAIKP6AXK_K_N@Z0@Z", "?DrawSprite@GraphicsSystem@@QEAAXPEAVTexture@@KMMMM@Z",
+                             "?MainAllocator@@3PEAVAlloc@@EA", "?API@@3PEAVAPIInterface@@EA", "?GS@@3PEAVGraphicsSystem@@EA"})
+        EXPECT_EQ(std::count(host.begin(), host.end(), used), 1) << used;
+}
+
+}  // namespace
