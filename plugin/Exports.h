@@ -1,5 +1,5 @@
 #pragma once
-#include "host/Platform.h"
+#include "host/HostApi.h"
 
 // The plugin's four entry points, the only exports of its DLL.
 extern "C" {

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "host/Alloc.h"
+#include "host/HostApi.h"
 
 unique_block::unique_block(std::size_t bytes) noexcept : block(MainAllocator->_Allocate(bytes)) {
     if (block) std::memset(block, 0, bytes);

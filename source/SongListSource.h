@@ -2,11 +2,12 @@
 #include <cstdint>
 
 #include "host/HostApi.h"
+#include "source/SourceBase.h"
 
 // The song-list source: every frame it pulls the companion's shared block, takes the text to
 // show, reloads its look from its settings element and renders the text into its texture,
 // which Draw scales into the host's rectangle.
-class MorvathThanksImage : public ImageSource {
+class MorvathThanksImage : public SourceBase {
 public:
     struct TextureSize {
         int cx = 0;
