@@ -1,7 +1,7 @@
 #pragma once
-// The .NET runtime hosting interfaces the bridge uses, declared from their published layouts
-// (MinGW-w64 ships no metahost.h). Only the methods we call are documented here; every slot is
-// declared so the vtables match.
+// The .NET runtime hosting interfaces the bridge uses, declared from their published layouts so
+// that the bridge needs no SDK header of them. Only the methods we call are documented here;
+// every slot is declared so the vtables match.
 #include <windows.h>
 #include <unknwn.h>
 

@@ -1,5 +1,5 @@
-# What the Microsoft-ABI build adds (toolchain cmake/clang-msvc-x86_64.cmake): our start-up code
-# (runtime/) in every DLL and program, and its tests.
+# Our start-up code (runtime/) in every DLL and program of the Windows build, in place of the C
+# runtime's static part.
 
 # Start-up code: one object set for programs, one for DLLs.
 add_library(runtime_program OBJECT runtime/Common.cpp runtime/Program.cpp)

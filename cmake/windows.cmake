@@ -1,14 +1,10 @@
-# The Windows build: the host library stand-in (OBSApi.dll, as the host library is named), the
-# plugin (TavikSongList.dll) over a static library of its code, the tools and the Windows tests,
-# run under Wine. Built for Microsoft's C++ ABI (toolchain cmake/clang-msvc-x86_64.cmake) or with
-# MinGW-w64 (cmake/mingw-w64-x86_64.cmake).
-if(CMAKE_CXX_SIMULATE_ID STREQUAL "MSVC")
-  set(MSVC_ABI ON)
-  include(${CMAKE_SOURCE_DIR}/cmake/msvc.cmake)
-else()
-  # Plain -static: the programs import nothing but system DLLs (no MinGW runtime DLL to ship).
-  add_link_options(-static)
+# The Windows build, for Microsoft's C++ ABI (toolchain cmake/clang-msvc-x86_64.cmake): the host
+# library stand-in (OBSApi.dll, as the host library is named), the plugin (TavikSongList.dll) over
+# a static library of its code, the tools and the Windows tests, run under Wine.
+if(NOT CMAKE_CXX_SIMULATE_ID STREQUAL "MSVC")
+  message(FATAL_ERROR "The Windows build is for Microsoft's C++ ABI: configure it with -DCMAKE_TOOLCHAIN_FILE=cmake/clang-msvc-x86_64.cmake")
 endif()
+include(${CMAKE_SOURCE_DIR}/cmake/msvc.cmake)
 add_compile_definitions(UNICODE _UNICODE)
 
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
@@ -45,6 +41,4 @@ set_target_properties(TavikSongList PROPERTIES PREFIX "" LIBRARY_OUTPUT_DIRECTOR
 add_subdirectory(tools)
 add_subdirectory(tests)
 
-if(MSVC_ABI)
-  attach_runtime(${CMAKE_SOURCE_DIR})
-endif()
+attach_runtime(${CMAKE_SOURCE_DIR})

@@ -31,7 +31,8 @@ TEST(CompanionSimHandles, MoveAndResetCloseExactlyOnce) {
     UniqueHandle b(std::move(a));
     EXPECT_FALSE(a);
     EXPECT_EQ(b.get(), first);
-    b = std::move(b);  // self-move keeps the handle open
+    UniqueHandle& alsoB = b;
+    b = std::move(alsoB);  // self-move keeps the handle open
     EXPECT_TRUE(isOpen(first));
     UniqueHandle c(second);
     c = std::move(b);  // the target's old handle is closed, the moved one kept
