@@ -1,0 +1,34 @@
+# Link rules for the Microsoft-ABI build: lld-link directly, no default libraries, our start-up
+# code's entry points, and the C and C++ runtime DLLs' import libraries from the SDK folder.
+foreach(lang C CXX)
+  # Optimised like the other builds, no debug heap or debug runtime in any configuration.
+  set(CMAKE_${lang}_FLAGS_DEBUG_INIT "-O0 -g -gcodeview")
+  set(CMAKE_${lang}_FLAGS_RELEASE_INIT "-O2 -DNDEBUG")
+  set(CMAKE_${lang}_FLAGS_RELWITHDEBINFO_INIT "-O2 -DNDEBUG")
+  set(CMAKE_${lang}_FLAGS_MINSIZEREL_INIT "-Os -DNDEBUG")
+  set(CMAKE_${lang}_LINK_EXECUTABLE
+      "<CMAKE_LINKER> /nologo /nodefaultlib /subsystem:console /entry:mainCRTStartup <LINK_FLAGS> <OBJECTS> /out:<TARGET> /implib:<TARGET_IMPLIB> /pdb:<TARGET_PDB> <LINK_LIBRARIES>")
+  set(CMAKE_${lang}_CREATE_SHARED_LIBRARY
+      "<CMAKE_LINKER> /nologo /nodefaultlib /dll /entry:_DllMainCRTStartup <LINK_FLAGS> <OBJECTS> /out:<TARGET> /implib:<TARGET_IMPLIB> /pdb:<TARGET_PDB> <LINK_LIBRARIES>")
+  set(CMAKE_${lang}_CREATE_SHARED_MODULE "${CMAKE_${lang}_CREATE_SHARED_LIBRARY}")
+  set(CMAKE_${lang}_CREATE_STATIC_LIBRARY "<CMAKE_AR> rcs <TARGET> <OBJECTS>")
+  set(CMAKE_${lang}_ARCHIVE_CREATE "<CMAKE_AR> qc <TARGET> <OBJECTS>")
+  set(CMAKE_${lang}_ARCHIVE_APPEND "<CMAKE_AR> q <TARGET> <OBJECTS>")
+  set(CMAKE_${lang}_ARCHIVE_FINISH "<CMAKE_RANLIB> <TARGET>")
+  # libc++ first; vcruntime140 before ucrtbase, so what both export binds where Windows has it.
+  set(CMAKE_${lang}_STANDARD_LIBRARIES_INIT
+      "\"${TAVIK_SDK}/lib/libc++.lib\" \"${TAVIK_SDK}/lib/msvcp140_exceptionptr.lib\" \"${TAVIK_SDK}/lib/vcruntime140.lib\" \"${TAVIK_SDK}/lib/ucrtbase.lib\" \"${TAVIK_SDK}/lib/msvcp140.lib\" \"${TAVIK_SDK}/lib/kernel32.lib\"")
+endforeach()
+set(CMAKE_RC_COMPILE_OBJECT "<CMAKE_RC_COMPILER> /nologo <DEFINES> <INCLUDES> <FLAGS> /fo <OBJECT> <SOURCE>")
+# Libraries named without a path are the SDK folder's import libraries: gdiplus is gdiplus.lib.
+set(CMAKE_LINK_LIBRARY_FLAG "")
+set(CMAKE_LINK_LIBRARY_SUFFIX ".lib")
+set(CMAKE_LIBRARY_PATH_FLAG "/libpath:")
+set(CMAKE_LIBRARY_PATH_TERMINATOR "")
+set(CMAKE_EXE_LINKER_FLAGS_INIT "/libpath:\"${TAVIK_SDK}/lib\"")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "/libpath:\"${TAVIK_SDK}/lib\"")
+set(CMAKE_MODULE_LINKER_FLAGS_INIT "/libpath:\"${TAVIK_SDK}/lib\"")
+set(CMAKE_STATIC_LIBRARY_PREFIX "")
+set(CMAKE_STATIC_LIBRARY_SUFFIX ".lib")
+set(CMAKE_IMPORT_LIBRARY_SUFFIX ".lib")
+set(CMAKE_SHARED_LIBRARY_PREFIX "")

@@ -1,0 +1,3 @@
+// Fiber-local storage (FlsAlloc and kin) is declared by Wine's windows.h itself.
+#pragma once
+#include <windows.h>
