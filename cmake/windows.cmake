@@ -5,7 +5,7 @@ if(NOT CMAKE_CXX_SIMULATE_ID STREQUAL "MSVC")
   message(FATAL_ERROR "The Windows build is for Microsoft's C++ ABI: configure it with -DCMAKE_TOOLCHAIN_FILE=cmake/clang-msvc-x86_64.cmake")
 endif()
 include(${CMAKE_SOURCE_DIR}/cmake/msvc.cmake)
-add_compile_definitions(UNICODE _UNICODE)
+add_compile_definitions(UNICODE _UNICODE NOMINMAX)
 
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)

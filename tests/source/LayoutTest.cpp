@@ -96,8 +96,8 @@ protected:
         GdipSetTextRenderingHint(measuring.get(), TextRenderingHintAntiAlias);
         GpStringFormat* generic = nullptr;
         string_format format = MakeStringFormat(generic);
-        const RectF unbounded(0, 0, 0, 0);
-        RectF box(0, 0, 0, 0);
+        const RectF unbounded{0, 0, 0, 0};
+        RectF box{0, 0, 0, 0};
         GdipMeasureString(measuring.get(), line.c_str(), static_cast<INT>(line.size()), textFont.get(), &unbounded,
                           format.get(), &box, nullptr, nullptr);
         return box.Width;
