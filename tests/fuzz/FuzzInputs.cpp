@@ -54,7 +54,6 @@ bool Same(CTSTR text, const Units& units) {
     return Same(text, length, units);
 }
 
-std::wstring Wide(const Units& units) { return std::wstring(units.begin(), units.end()); }
 
 // ---------------------------------------------------------------- the reference model
 
