@@ -54,7 +54,6 @@ bool Same(CTSTR text, const Units& units) {
     return Same(text, length, units);
 }
 
-
 // ---------------------------------------------------------------- the reference model
 
 namespace model {
