@@ -65,14 +65,7 @@ void BridgeDeactivateStep(XElement* settings) {
         SendCommand(WindowCommand(names::kStopCommand, record->window));
 }
 
-void BridgeRetireStep(XElement* settings) noexcept {
-    if (!settings || !g_plugin.registry.Count()) return;
-    try {
-        g_plugin.registry.RetireSourceRecords(String(settings->GetString(keys::kInnerId, L"")));
-    } catch (...) {
-        // Out of memory while marking: the records stay as they were.
-    }
-}
+void BridgeRetireStep(XElement* settings) noexcept { g_plugin.registry.RetireSource(settings); }
 
 bool BridgeConfigureStep(XElement* data) {
     if (!data || !g_plugin.runtimeHost) return false;

@@ -76,6 +76,17 @@ void SourceRegistry::RetireSourceRecords(const String& id) {
     }
 }
 
+void SourceRegistry::RetireSource(const XElement* settings) noexcept {
+    if (!settings || begin == end) return;  // the common case: nothing to allocate
+    for (SourceRecord* r = begin; r != end; ++r)
+        if (r->settings == settings) r->settings = nullptr;
+    try {
+        RetireSourceRecords(String(settings->GetString(keys::kInnerId, L"")));
+    } catch (...) {
+        // Out of memory while marking: only the inner ids stay as they were.
+    }
+}
+
 void SourceRegistry::ReleaseRegistry() noexcept {
     if (!begin) return;
     for (SourceRecord* r = begin; r != end; ++r) r->~SourceRecord();

@@ -122,6 +122,17 @@ TEST_F(BridgeSteps, RetirementThenConfigureOverTheSameElementMakesANewWindow) {
     EXPECT_EQ(data->GetInt(L"fontSize", 0), 99);
 }
 
+TEST_F(BridgeSteps, RetirementFindsTheRecordAfterTheCompanionRewroteTheInnerId) {
+    OnUi([&] { BridgeActivateStep(data); });
+    HWND window = g_plugin.registry.Begin()[0].window;
+    EXPECT_EQ(SendText(window, 102, u"innerId|12345"), 0);
+    ASSERT_EQ(InnerId(data), L"12345");
+    BridgeRetireStep(data);  // the source's destructor: no record has the inner id 12345
+    EXPECT_EQ(g_plugin.registry.Begin()[0].settings, nullptr);
+    EXPECT_EQ(SendText(window, 101, u"fontSize|99"), 0);
+    EXPECT_FALSE(data->HasItem(L"fontSize"));
+}
+
 TEST_F(BridgeSteps, RefreshShowsPushedTextTrimmed) {
     const String saved = g_plugin.displayText;
     g_plugin.displayText = L"unchanged";
