@@ -71,7 +71,8 @@ bool BridgeConfigureStep(XElement* data) {
     if (!data || !g_plugin.runtimeHost) return false;
     HWND window = EnsureSourceWindow(data);
     SendSettingsCommand(data, WindowId(window));
-    switch (ShowFormOutcomeOf(SendCommand(WindowCommand(names::kShowFormCommand, window)))) {
+    const std::uint32_t answer = SendCommand(WindowCommand(names::kShowFormCommand, window));
+    switch (ShowFormOutcomeOf(g_plugin.lastResult, answer)) {
         case ShowFormOutcome::Accepted:
             return true;
         case ShowFormOutcome::Declined:

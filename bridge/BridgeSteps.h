@@ -48,6 +48,7 @@ void BridgeDeactivateStep(XElement* settings);
 void BridgeRetireStep(XElement* settings) noexcept;
 
 // Sends the source's settings and "ShowForm:", and takes the companion's answer: true when the
-// user accepted, false when declined; any other answer tells the user the settings failed and
-// gives false. False without a runtime host.
+// user accepted, false when declined; any other answer, or a runtime call that failed before the
+// companion's method ran, tells the user the settings failed and gives false. False without a
+// runtime host.
 bool BridgeConfigureStep(XElement* data);

@@ -59,7 +59,9 @@ TEST_F(BridgeSteps, ConfigureTakesTheCompanionsAnswer) {
                  {1, S_OK, false, false},
                  {2, S_OK, false, true},
                  {0xFFFFFFFFu, S_OK, false, true},
-                 {5, static_cast<HRESULT>(0x80131522), true, false}};  // the method did not run: 0
+                 {0, S_FALSE, true, false},                            // a success code that is not S_OK
+                 {5, static_cast<HRESULT>(0x80131522), false, true},   // the method did not run: no answer
+                 {1, E_FAIL, false, true}};
     for (const Case& c : cases) {
         XConfig own;
         XElement* settings = own.GetRootElement()->CreateElement(L"data");
