@@ -47,6 +47,9 @@ HOSTAPI bool HostSetLogFile(CTSTR path);
 // Whether log lines are echoed on standard output (on by default).
 HOSTAPI void HostSetLogEcho(bool echo);
 
+// While set, every MainAllocator->Allocate returns null, as when memory has run out.
+HOSTAPI void HostFailAllocations(bool fail);
+
 HOSTAPI unsigned HostColorControlInits();
 HOSTAPI HINSTANCE HostColorControlModule();
 
