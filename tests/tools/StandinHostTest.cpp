@@ -142,7 +142,7 @@ TEST(EndToEnd, TheBlockReachesTheSettingsAndThePicture) {
 // plugin has given back every allocator block and texture; two sources never hold more than two
 // textures. Sized for CI; the README gives a run of 10,000 frames.
 TEST(LongRun, ARotatingListLeavesNothingBehind) {
-    constexpr long kFrames = 1500;
+    constexpr long kFrames = 3000;
     const std::wstring list = simulator::kOut + simulator::Unique(L"songs") + L".txt";
     simulator::WriteFileBytes(list, "第一首 - 歌手\n第二首 - 另一位歌手\nYesterday - The Beatles\n晴天 - 周杰伦\n"
                                     "Hey Jude - The Beatles\n稻香 - 周杰伦\n");
