@@ -30,3 +30,5 @@ void Alloc::Free(void* block) noexcept {
 }
 
 long Alloc::LiveBlocks() const noexcept { return g_liveBlocks.load(); }
+
+long HostLiveBlocks() { return g_liveBlocks.load(); }

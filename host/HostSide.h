@@ -49,6 +49,8 @@ HOSTAPI void HostSetLogEcho(bool echo);
 
 // While set, every MainAllocator->Allocate returns null, as when memory has run out.
 HOSTAPI void HostFailAllocations(bool fail);
+// Allocator blocks handed out and not yet freed.
+HOSTAPI long HostLiveBlocks();
 
 HOSTAPI unsigned HostColorControlInits();
 HOSTAPI HINSTANCE HostColorControlModule();

@@ -74,7 +74,7 @@ public:
     // What the host itself holds before any plugin runs, to compare with what is left at the end.
     void StartReport() {
         report = true;
-        blocksAtStart = MainAllocator->LiveBlocks();
+        blocksAtStart = HostLiveBlocks();
         texturesAtStart = HostLiveTextures();
     }
 
@@ -262,7 +262,7 @@ public:
         plugins.clear();
         scene.Clear();
         if (!report) return;
-        Print(L"report: at the end " + std::to_wstring(MainAllocator->LiveBlocks() - blocksAtStart) +
+        Print(L"report: at the end " + std::to_wstring(HostLiveBlocks() - blocksAtStart) +
               L" allocator blocks and " + std::to_wstring(HostLiveTextures() - texturesAtStart) +
               L" textures left, " + std::to_wstring(WarningCount()) + L" warnings in the log");
     }
