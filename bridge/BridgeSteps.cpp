@@ -66,20 +66,14 @@ void BridgeDeactivateStep(XElement* settings) {
         SendCommand(WindowCommand(names::kStopCommand, record->window));
 }
 
-void BridgeRetireStep(XElement* settings) noexcept {
-    if (!settings || !g_plugin.registry.Count()) return;
-    try {
-        g_plugin.registry.RetireSourceRecords(String(ReadText(settings, keys::kInnerId, L"")));
-    } catch (...) {
-        // Out of memory while marking: the records stay as they were.
-    }
-}
+void BridgeRetireStep(XElement* settings) noexcept { g_plugin.registry.RetireSource(settings); }
 
 bool BridgeConfigureStep(XElement* data) {
     if (!data || !g_plugin.runtimeHost) return false;
     HWND window = EnsureSourceWindow(data);
     SendSettingsCommand(data, WindowId(window));
-    switch (ShowFormOutcomeOf(SendCommand(WindowCommand(names::kShowFormCommand, window)))) {
+    const std::uint32_t answer = SendCommand(WindowCommand(names::kShowFormCommand, window));
+    switch (ShowFormOutcomeOf(g_plugin.lastResult, answer)) {
         case ShowFormOutcome::Accepted:
             return true;
         case ShowFormOutcome::Declined:

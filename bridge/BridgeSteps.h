@@ -41,12 +41,14 @@ void BridgeActivateStep(XElement* settings);
 // runtime host runs.
 void BridgeDeactivateStep(XElement* settings);
 
-// The source is going away: its records are retired (their inner id gets ".delete" and they
-// let go of the element), so messages to its old window write nothing and the next source over
-// the same element gets a new window.
+// The source is going away: its records are retired (their inner id gets ".delete"), and every
+// record that points at its element lets go of it, whatever its inner id now is. Messages to
+// its old windows then write nothing, and the next source over the same element gets a new
+// window.
 void BridgeRetireStep(XElement* settings) noexcept;
 
 // Sends the source's settings and "ShowForm:", and takes the companion's answer: true when the
-// user accepted, false when declined; any other answer tells the user the settings failed and
-// gives false. False without a runtime host.
+// user accepted, false when declined; any other answer, or a runtime call that failed before the
+// companion's method ran, tells the user the settings failed and gives false. False without a
+// runtime host.
 bool BridgeConfigureStep(XElement* data);

@@ -29,7 +29,8 @@ String StartupMessageText(StartupMessage message) {
     return text;
 }
 
-ShowFormOutcome ShowFormOutcomeOf(std::uint32_t answer) noexcept {
+ShowFormOutcome ShowFormOutcomeOf(std::int32_t callResult, std::uint32_t answer) noexcept {
+    if (callResult < 0) return ShowFormOutcome::Failed;
     if (answer == names::kShowFormAccepted) return ShowFormOutcome::Accepted;
     if (answer == names::kShowFormDeclined) return ShowFormOutcome::Declined;
     return ShowFormOutcome::Failed;

@@ -19,10 +19,12 @@ enum class StartupMessage {
 };
 [[nodiscard]] String StartupMessageText(StartupMessage message);
 
-// The companion's answer to "ShowForm:".
+// The companion's answer to "ShowForm:", given the runtime call's result (an HRESULT) and the
+// value its method returned. A failed call (a negative result) never ran the method, so its
+// value of 0 is no answer: that is a failure too.
 enum class ShowFormOutcome {
     Accepted,  // the settings were accepted
     Declined,  // the user declined; nothing to say
     Failed,    // anything else: the user is told the settings failed
 };
-[[nodiscard]] ShowFormOutcome ShowFormOutcomeOf(std::uint32_t answer) noexcept;
+[[nodiscard]] ShowFormOutcome ShowFormOutcomeOf(std::int32_t callResult, std::uint32_t answer) noexcept;

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "plugin/Constants.h"
+#include "plugin/HostText.h"
 
 String IdText(std::uint64_t id) {
     String text;
@@ -73,6 +74,17 @@ void SourceRegistry::RetireSourceRecords(const String& id) {
             r->innerId += names::kRetiredSuffix;
             r->settings = nullptr;
         }
+    }
+}
+
+void SourceRegistry::RetireSource(const XElement* settings) noexcept {
+    if (!settings || begin == end) return;  // the common case: nothing to allocate
+    for (SourceRecord* r = begin; r != end; ++r)
+        if (r->settings == settings) r->settings = nullptr;
+    try {
+        RetireSourceRecords(String(ReadText(settings, keys::kInnerId, L"")));
+    } catch (...) {
+        // Out of memory while marking: only the inner ids stay as they were.
     }
 }
 

@@ -38,6 +38,11 @@ public:
     // Marks every record with this inner id as retired: ".delete" is appended to its inner id
     // and it lets go of the settings element, which its source no longer guarantees.
     void RetireSourceRecords(const String& id);
+    // The source over `settings` is going away: every record that points at the element lets
+    // go of it, whatever its inner id (the companion can rewrite "innerId" through the window,
+    // and the element goes with the source), then the records under the element's "innerId"
+    // are retired. Out of memory, the inner ids stay as they were; no record keeps the element.
+    void RetireSource(const XElement* settings) noexcept;
     // Destroys every record and frees the storage.
     void ReleaseRegistry() noexcept;
 

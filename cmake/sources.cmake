@@ -19,6 +19,7 @@ set(PORTABLE_SOURCES
   companion/SharedBlockParser.cpp
   source/Sizing.cpp
   companion/SettingsCommand.cpp
+  plugin/FailureReports.cpp
 )
 
 # Plugin code at the Win32, GDI, GDI+ and COM edges.

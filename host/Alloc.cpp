@@ -14,13 +14,14 @@ namespace {
 constexpr std::size_t kHeader = 16;  // keeps blocks 16-byte aligned
 
 std::atomic<long> g_liveBlocks{0};
+std::atomic<bool> g_failAllocations{false};
 
 unsigned char* HeaderOf(void* block) { return static_cast<unsigned char*>(block) - kHeader; }
 
 class CountingAllocator final : public Alloc {
 public:
     void* _Allocate(std::size_t size) override {
-        if (size > SIZE_MAX - kHeader) return nullptr;
+        if (g_failAllocations || size > SIZE_MAX - kHeader) return nullptr;
         auto* raw = static_cast<unsigned char*>(std::malloc(kHeader + size));
         if (!raw) return nullptr;
         std::memcpy(raw, &size, sizeof size);
@@ -30,7 +31,7 @@ public:
 
     void* _ReAllocate(LPVOID block, std::size_t size) override {
         if (!block) return _Allocate(size);
-        if (size > SIZE_MAX - kHeader) return nullptr;
+        if (g_failAllocations || size > SIZE_MAX - kHeader) return nullptr;
         auto* raw = static_cast<unsigned char*>(std::realloc(HeaderOf(block), kHeader + size));
         if (!raw) return nullptr;
         std::memcpy(raw, &size, sizeof size);
@@ -58,5 +59,7 @@ std::size_t HostBlockSize(const void* block) noexcept {
     std::memcpy(&size, static_cast<const unsigned char*>(block) - kHeader, sizeof size);
     return size;
 }
+
+void HostFailAllocations(bool fail) { g_failAllocations = fail; }
 
 long HostLiveBlocks() { return g_liveBlocks.load(); }

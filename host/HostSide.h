@@ -47,6 +47,8 @@ HOSTAPI bool HostSetLogFile(CTSTR path);
 // Whether log lines are echoed on standard output (on by default).
 HOSTAPI void HostSetLogEcho(bool echo);
 
+// While set, every MainAllocator->_Allocate returns null, as when memory has run out.
+HOSTAPI void HostFailAllocations(bool fail);
 // Blocks MainAllocator handed out and not yet freed, so a test can prove that every block was
 // given back.
 HOSTAPI long HostLiveBlocks();

@@ -148,6 +148,15 @@ inline constexpr const wchar_t* kLaunchSucceeded = L"Successed!";
 inline constexpr const wchar_t* kLaunchReturnValue = L"return value:%d\n";
 inline constexpr const wchar_t* kLaunchLastError = L"GetLastError: %d";
 inline constexpr const wchar_t* kSourceWindowFailed = L"SourceWindowProc: message %u failed";
+// A failure caught where the host called in: the call's name, then what was caught.
+inline constexpr const wchar_t* kHostCallFailedWarning = L"%ls failed: %ls";
+inline constexpr const wchar_t* kUnknownException = L"unknown exception";
+inline constexpr const wchar_t* kRefreshFrameCall = L"MorvathThanksImage::RefreshFrame";
+inline constexpr const wchar_t* kActivateSourceCall = L"MorvathThanksImage::ActivateSource";
+inline constexpr const wchar_t* kDeactivateSourceCall = L"MorvathThanksImage::DeactivateSource";
+inline constexpr const wchar_t* kCreateSourceCall = L"CreateSongListSource";
+inline constexpr const wchar_t* kConfigureSourceCall = L"ConfigureSongListSource";
+inline constexpr const wchar_t* kLoadPluginCall = L"LoadPlugin";
 inline constexpr const char* kMappingFailed = "Could not create file mapping object (%d).\n";
 inline constexpr const char* kViewFailed = "Could not map view of file (%d).\n";
 

@@ -12,8 +12,10 @@ extern "C" bool LoadPlugin() {
         InitColorControl(g_plugin.moduleHandle);
         API->RegisterImageSourceClass(names::kPluginName, names::kSourceDisplayName, CreateSongListSource,
                                       ConfigureSongListSource);
+        g_plugin.failures.Succeeded(HostCall::LoadPlugin);
         return true;
     } catch (...) {
+        g_plugin.failures.Failed(HostCall::LoadPlugin);
         return false;
     }
 }

@@ -2,6 +2,7 @@
 #include "bridge/ClrHosting.h"
 #include "bridge/Registry.h"
 #include "host/HostApi.h"
+#include "plugin/FailureReports.h"
 
 namespace Gdiplus { class GpStringFormat; }
 using GpStringFormatHandle = Gdiplus::GpStringFormat*;
@@ -28,6 +29,7 @@ struct PluginState {
     int lastLaunchTime = 0;
     COPYDATASTRUCT* lastCopyData = nullptr;
     GpStringFormatHandle genericFormat = nullptr;
+    FailureReports failures;  // of the callbacks and the exports
 
     PluginState();
 };

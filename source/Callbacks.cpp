@@ -16,38 +16,53 @@ LPVOID STDCALL CreateSongListSource(XElement* settings) {
     if (!storage) return nullptr;
     std::memset(storage, 0, sizeof(MorvathThanksImage));
     try {
-        return static_cast<ImageSource*>(::new (storage) MorvathThanksImage(settings));
+        ImageSource* source = ::new (storage) MorvathThanksImage(settings);
+        g_plugin.failures.Succeeded(HostCall::CreateSource);
+        return source;
     } catch (...) {
+        g_plugin.failures.Failed(HostCall::CreateSource);
         MainAllocator->_Free(storage);
         return nullptr;
     }
 }
 
+namespace {
+
+// The configure callback's work; the callback catches whatever it throws.
+bool Configure(XElement* element) {
+    const int launched = LaunchCompanion();
+    if (!element) {
+        AppWarning(names::kConfigureNullElementWarning);
+        return false;
+    }
+    XElement* data = element->GetElement(keys::kData);
+    if (!data) data = element->CreateElement(keys::kData);
+    element->SetFloat(keys::kCx, data->GetFloat(keys::kBaseSizeCx, defaults::kBaseSize));
+    element->SetFloat(keys::kCy, data->GetFloat(keys::kBaseSizeCy, defaults::kBaseSize));
+
+    // With the bridge running, the companion shows its own form instead; nothing is measured.
+    if (g_plugin.runtimeHost) return BridgeConfigureStep(data);
+
+    if (launched != 0) {
+        String message(names::kLaunchErrorMessage);
+        message += names::kSupportGroup;
+        OBSMessageBox(nullptr, message.Array(), nullptr, 0);
+    }
+    MeasureDefaultText(data);
+    element->SetFloat(keys::kCx, data->GetFloat(keys::kBaseSizeCx, 0.0f));
+    element->SetFloat(keys::kCy, data->GetFloat(keys::kBaseSizeCy, 0.0f));
+    return launched == 0;
+}
+
+}  // namespace
+
 bool STDCALL ConfigureSongListSource(XElement* element, bool /*initializing*/) {
     try {
-        const int launched = LaunchCompanion();
-        if (!element) {
-            AppWarning(names::kConfigureNullElementWarning);
-            return false;
-        }
-        XElement* data = element->GetElement(keys::kData);
-        if (!data) data = element->CreateElement(keys::kData);
-        element->SetFloat(keys::kCx, data->GetFloat(keys::kBaseSizeCx, defaults::kBaseSize));
-        element->SetFloat(keys::kCy, data->GetFloat(keys::kBaseSizeCy, defaults::kBaseSize));
-
-        // With the bridge running, the companion shows its own form instead; nothing is measured.
-        if (g_plugin.runtimeHost) return BridgeConfigureStep(data);
-
-        if (launched != 0) {
-            String message(names::kLaunchErrorMessage);
-            message += names::kSupportGroup;
-            OBSMessageBox(nullptr, message.Array(), nullptr, 0);
-        }
-        MeasureDefaultText(data);
-        element->SetFloat(keys::kCx, data->GetFloat(keys::kBaseSizeCx, 0.0f));
-        element->SetFloat(keys::kCy, data->GetFloat(keys::kBaseSizeCy, 0.0f));
-        return launched == 0;
+        const bool accepted = Configure(element);
+        g_plugin.failures.Succeeded(HostCall::ConfigureSource);
+        return accepted;
     } catch (...) {
+        g_plugin.failures.Failed(HostCall::ConfigureSource);
         return false;
     }
 }

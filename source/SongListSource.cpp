@@ -45,8 +45,10 @@ void MorvathThanksImage::RefreshFrame() {
             renderedTexture = nullptr;
             if (UpdateTexture(*this)) RememberRender(g_plugin.displayText);
         }
+        failures.Succeeded(HostCall::RefreshFrame);
     } catch (...) {
         // A frame that could not be made leaves the last texture on show.
+        failures.Failed(HostCall::RefreshFrame);
     }
 }
 
@@ -109,14 +111,21 @@ void MorvathThanksImage::ReloadSettings() {
 }
 
 void MorvathThanksImage::ActivateSource() {
+    // A failed bridge step does not keep the companion from being started.
+    bool failed = false;
     try {
         if (g_plugin.runtimeHost) BridgeActivateStep(settings);
     } catch (...) {
+        failures.Failed(HostCall::ActivateSource);
+        failed = true;
     }
     try {
         LaunchCompanion();
     } catch (...) {
+        failures.Failed(HostCall::ActivateSource);
+        failed = true;
     }
+    if (!failed) failures.Succeeded(HostCall::ActivateSource);
 }
 
 void MorvathThanksImage::DeactivateSource() {
@@ -129,6 +138,8 @@ void MorvathThanksImage::DeactivateSource() {
             parent->SetFloat(keys::kCy, cy);
         }
         if (g_plugin.runtimeHost) BridgeDeactivateStep(settings);
+        failures.Succeeded(HostCall::DeactivateSource);
     } catch (...) {
+        failures.Failed(HostCall::DeactivateSource);
     }
 }

@@ -3,6 +3,7 @@
 
 #include "host/HostApi.h"
 #include "source/SourceBase.h"
+#include "plugin/FailureReports.h"
 
 // The song-list source: every frame it pulls the companion's shared block, takes the text to
 // show, reloads its look from its settings element and renders the text into its texture,
@@ -74,4 +75,5 @@ private:
 
     RenderInputs rendered;
     const Texture* renderedTexture = nullptr;  // null: nothing remembered
+    FailureReports failures;                   // of this source's own calls
 };

@@ -60,7 +60,9 @@ TEST_F(BridgeSteps, ConfigureTakesTheCompanionsAnswer) {
                  {1, S_OK, false, false},
                  {2, S_OK, false, true},
                  {0xFFFFFFFFu, S_OK, false, true},
-                 {5, static_cast<HRESULT>(0x80131522), true, false}};  // the method did not run: 0
+                 {0, S_FALSE, true, false},                            // a success code that is not S_OK
+                 {5, static_cast<HRESULT>(0x80131522), false, true},   // the method did not run: no answer
+                 {1, E_FAIL, false, true}};
     for (const Case& c : cases) {
         XConfig own;
         XElement* settings = own.GetRootElement()->CreateElement(L"data");
@@ -121,6 +123,17 @@ TEST_F(BridgeSteps, RetirementThenConfigureOverTheSameElementMakesANewWindow) {
     EXPECT_EQ(fake.Arguments(), (Texts{L"setPlatform:5", L"init:" + n, DefaultSet(n), L"ShowForm:" + n}));
     EXPECT_EQ(SendText(second, 101, u"fontSize|99"), 0);
     EXPECT_EQ(data->GetInt(L"fontSize", 0), 99);
+}
+
+TEST_F(BridgeSteps, RetirementFindsTheRecordAfterTheCompanionRewroteTheInnerId) {
+    OnUi([&] { BridgeActivateStep(data); });
+    HWND window = g_plugin.registry.Begin()[0].window;
+    EXPECT_EQ(SendText(window, 102, u"innerId|12345"), 0);
+    ASSERT_EQ(InnerId(data), L"12345");
+    BridgeRetireStep(data);  // the source's destructor: no record has the inner id 12345
+    EXPECT_EQ(g_plugin.registry.Begin()[0].settings, nullptr);
+    EXPECT_EQ(SendText(window, 101, u"fontSize|99"), 0);
+    EXPECT_FALSE(data->HasItem(L"fontSize"));
 }
 
 TEST_F(BridgeSteps, RefreshShowsPushedTextTrimmed) {

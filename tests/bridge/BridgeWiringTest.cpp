@@ -88,6 +88,20 @@ TEST_F(BridgeInTheSource, TheRefreshStepRunsBeforeTheBlockIsRead) {
     g_plugin.sharedText.Clear();
 }
 
+TEST_F(BridgeInTheSource, AFailedActivationStepIsReportedAndTheCompanionStillStarts) {
+    std::unique_ptr<MorvathThanksImage> source(Create());
+    HostClearLog();
+    HostFailAllocations(true);  // no record can be added
+    OnUi([&] { source->ActivateSource(); });
+    OnUi([&] { source->ActivateSource(); });
+    HostFailAllocations(false);
+    EXPECT_EQ(HostLogLineCount(), 1u);
+    EXPECT_STREQ(HostGetLogLine(0), L"Warning -- MorvathThanksImage::ActivateSource failed: std::bad_alloc");
+    EXPECT_NE(g_plugin.lastLaunchTime, 0) << "the launcher still ran";
+    EXPECT_EQ(g_plugin.registry.Count(), 0u);
+    OnUi([&] { source.reset(); });
+}
+
 TEST(BridgeSwitchedOff, TheSourceNeverTouchesTheBridge) {
     ASSERT_EQ(g_plugin.runtimeHost, nullptr);
     XConfig config;

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
+#include "bridge/Inbound.h"
 #include "bridge/Registry.h"
 #include "host/HostSide.h"
 
@@ -95,6 +98,54 @@ TEST(SourceRegistry, RetiresEveryMatchAndForgetsItsSettings) {
     EXPECT_TRUE(registry.Begin()[0].text == L"kept");
     EXPECT_EQ(registry.FindRecordByInnerId(String(L"7")), nullptr);
     EXPECT_EQ(registry.Count(), 3u);
+}
+
+// The source's destructor, after the companion did or did not rewrite the source's "innerId"
+// (code 102 to its window); then the host frees the element and the companion writes to the old
+// window again. Under AddressSanitizer a write into the freed element fails the test.
+TEST(SourceRegistry, RetiringASourceLetsGoOfItsElementWhateverItsInnerId) {
+    struct Case {
+        const char* name;
+        const wchar_t* rewrite;  // the payload of a code 102 before the source goes, or none
+        const wchar_t* oldRecordId;
+    } cases[] = {
+        {"inner id kept", nullptr, L"7.delete"},
+        {"inner id rewritten", L"innerId|12345", L"7"},
+        {"inner id emptied", L"innerId| ", L"7"},
+    };
+    for (const Case& c : cases) {
+        SourceRegistry registry;
+        XConfig config;
+        XElement* source = config.GetRootElement()->CreateElement(L"歌单");
+        XElement* data = source->CreateElement(L"data");
+        XElement* other = config.GetRootElement()->CreateElement(L"other");
+        registry.AppendSourceRecord(Record(7, data));
+        registry.AppendSourceRecord(Record(9, other));
+        data->SetString(L"innerId", L"7");
+        if (c.rewrite) ApplyCopyData(registry.Begin()[0], 102, String(c.rewrite));
+
+        registry.RetireSource(data);
+        EXPECT_TRUE(registry.Begin()[0].innerId == c.oldRecordId) << c.name;
+        EXPECT_EQ(registry.Begin()[0].settings, nullptr) << c.name;
+        EXPECT_TRUE(registry.Begin()[1].innerId == L"9" && registry.Begin()[1].settings == other) << c.name;
+
+        config.GetRootElement()->RemoveElement(source);  // the host frees the source's elements
+        SourceRecord* old = registry.FindRecordByWindow(Window(7));
+        ASSERT_NE(old, nullptr);
+        for (const auto& [code, payload] : {std::pair<unsigned, const wchar_t*>{101, L"fontSize|99"},
+                                            {102, L"font|宋体"}, {103, L"color|255"}, {203, L"255"}})
+            ApplyCopyData(*old, code, String(payload));
+        int usingAscii = 0;
+        ApplyPayloadEncoding(*old, 1, usingAscii);
+        ApplyCopyData(*old, 1, String(L"text still reaches the record"));
+        EXPECT_TRUE(old->text == L"text still reaches the record") << c.name;
+        ApplyCopyData(registry.Begin()[1], 101, String(L"fontSize|99"));  // the other source is untouched
+        EXPECT_EQ(other->GetInt(L"fontSize", 0), 99) << c.name;
+    }
+    SourceRegistry empty;
+    empty.RetireSource(nullptr);
+    empty.RetireSource(XConfig().GetRootElement());
+    EXPECT_EQ(empty.Count(), 0u);
 }
 
 TEST(SourceRegistry, ReleaseReturnsEveryBlock) {

@@ -73,6 +73,9 @@ TEST(SharedBlock, TextTable) {
         {"text part in many pieces", kExampleSettings + L"|#1#\r\n" + std::wstring(L"a|b|c|d|e|f|g|h|i|j|k|l|m|n"), true,
          L"a|b|c|d|e|f|g|h|i|j|k|l|m|n\r\n"},
         {"70 lines keep 2 to 64", L"#70#\r\n" + Lines(1, 69), false, Lines(1, 63)},
+        // The "|" split leaves a line break inside field 2: three fields, too few, so the text
+        // is the lone word Set (a header) and nothing of what follows the break is shown.
+        {"short settings line ending in a line break", L"Set|a|b\r\n#1#\r\nsong", false, L""},
         {"settings line ending in a line break", L"Set|宋体|42|-28672|100|-16777216|0|0|0|0|0|2|-16777216|100|5\r\n#1#\r\nsong",
          true, L"old"},
         {"only bars", std::wstring(1023, L'|'), false, L""},
@@ -124,6 +127,8 @@ TEST(SharedBlock, ReadsIntegersLikeTheCompanionWritesThem) {
         {L"+", 0},            {L"-", 0},                 {L"", 0},               {L"abc", 0},
         {L"4278190080", INT_MAX}, {L"99999999999999999999", INT_MAX}, {L"-2147483648", INT_MIN},
         {L"-2147483649", INT_MIN}, {L"2147483647", INT_MAX}, {L"5\r\n#1#\r\nsong", 5}, {L"0x10", 0},
+        {L"\n42", 42},       {L"\v-3", -3},            {L"\f7", 7},           {L"\r\n\v\f +9", 9},
+        {L"\v", 0},          {L"- 5", 0},
     };
     for (const auto& c : cases) {
         std::wstring f(c.field);
@@ -133,6 +138,14 @@ TEST(SharedBlock, ReadsIntegersLikeTheCompanionWritesThem) {
     Outcome out;
     Read(L"Set|f|42|4278190080|100|-16777216|0|0|0|0|0|2|-16777216|100|0", out);
     EXPECT_EQ(out.settings.GetRootElement()->GetInt(L"color", 0), INT_MAX);
+    // White space of every kind before a number, a line break included (fields split at "|" only).
+    Read(L"Set|f|\n42|\v-3|\f7|\r\n1|0|0|0|0|0|2|0|100|\n\v\f5", out);
+    const XElement* s = out.settings.GetRootElement();
+    EXPECT_EQ(s->GetInt(L"fontSize", 0), 42);
+    EXPECT_EQ(s->GetInt(L"color", 0), -3);
+    EXPECT_EQ(s->GetInt(L"textOpacity", 0), 7);
+    EXPECT_EQ(s->GetInt(L"backgroundColor", 0), 1);
+    EXPECT_EQ(s->GetInt(L"hotkey", 0), 5);
 }
 
 TEST(SharedBlock, HotkeySequence) {

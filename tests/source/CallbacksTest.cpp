@@ -1,3 +1,9 @@
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
 #include "host/HostSide.h"
 #include "plugin/Exports.h"
 #include "source/Measure.h"
@@ -118,6 +124,85 @@ TEST_F(Callbacks, FontNotFoundWritesNothing) {
     EXPECT_EQ(HostGetMessageBox(0)->caption, nullptr);
     EXPECT_FALSE(data->HasItem(keys::kBaseSizeCx));
     EXPECT_FALSE(data->HasItem(keys::kBaseSizeCy));
+}
+
+}  // namespace
+
+namespace {
+
+// A host that refuses to take the source class.
+struct RefusingApi : APIInterface {
+    void EnterSceneMutex() override {}
+    void LeaveSceneMutex() override {}
+    void RegisterSceneClass(CTSTR, CTSTR, OBSCREATEPROC, OBSCONFIGPROC) override {}
+    void RegisterImageSourceClass(CTSTR, CTSTR, OBSCREATEPROC, OBSCONFIGPROC) override {
+        throw std::runtime_error("class table full");
+    }
+};
+
+std::vector<std::wstring> LogLines() {
+    std::vector<std::wstring> lines;
+    for (unsigned i = 0; i < HostLogLineCount(); ++i) lines.push_back(HostGetLogLine(i));
+    return lines;
+}
+
+using Failures = SourceTest;
+
+TEST_F(Failures, AFrameThatFailsOnEveryFrameIsReportedOncePerSource) {
+    HostSetLogEcho(false);
+    std::unique_ptr<MorvathThanksImage> a(Create(data)), b(Create(data));
+    const std::wstring warning = L"Warning -- MorvathThanksImage::RefreshFrame failed: std::bad_alloc";
+    for (int round = 1; round <= 2; ++round) {
+        // A font name longer than the last one needs a new block for the source's copy of it.
+        if (round == 2) data->SetString(keys::kFont, L"Microsoft Sans Serif");
+        HostFailAllocations(true);  // out of memory: no frame can be made
+        for (int frame = 0; frame < 30; ++frame) {
+            a->RefreshFrame();
+            b->RefreshFrame();
+        }
+        HostFailAllocations(false);
+        EXPECT_EQ(LogLines(), std::vector<std::wstring>(2 * round, warning)) << "round " << round;
+        a->RefreshFrame();  // memory back: the frames succeed, and the next failure is said again
+        b->RefreshFrame();
+        EXPECT_EQ(HostLogLineCount(), 2u * round);
+    }
+}
+
+TEST_F(Failures, EveryHostCallSaysWhatItCaught) {
+    HostSetLogEcho(false);
+    std::unique_ptr<MorvathThanksImage> source(Create(data));
+    struct Case {
+        const wchar_t* warning;
+        std::function<void()> call;
+    } cases[] = {
+        {L"Warning -- MorvathThanksImage::DeactivateSource failed: std::bad_alloc", [&] { source->DeactivateSource(); }},
+        {L"Warning -- ConfigureSongListSource failed: std::bad_alloc", [&] { EXPECT_FALSE(ConfigureSongListSource(element, false)); }},
+    };
+    for (const Case& c : cases) {
+        HostClearLog();
+        g_plugin.lastLaunchTime = 0;
+        HostFailAllocations(true);
+        c.call();
+        c.call();
+        HostFailAllocations(false);
+        EXPECT_EQ(LogLines(), std::vector<std::wstring>{c.warning});
+    }
+
+    HostClearLog();
+    APIInterface* host = API;
+    RefusingApi refusing;
+    API = &refusing;
+    EXPECT_FALSE(LoadPlugin());
+    EXPECT_FALSE(LoadPlugin());
+    API = host;
+    EXPECT_EQ(LogLines(), std::vector<std::wstring>{L"Warning -- LoadPlugin failed: class table full"});
+    HostClearSourceClasses();
+    EXPECT_TRUE(LoadPlugin());
+    API = &refusing;
+    EXPECT_FALSE(LoadPlugin());  // failing again after a success is said again
+    API = host;
+    EXPECT_EQ(LogLines().size(), 2u);
+    HostClearSourceClasses();
 }
 
 }  // namespace

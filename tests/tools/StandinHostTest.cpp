@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -134,6 +135,38 @@ TEST(EndToEnd, TheBlockReachesTheSettingsAndThePicture) {
     }
     EXPECT_GT(text, 100) << "text pixels in the block's colour";
     EXPECT_GT(background, 1000) << "the half-transparent black background";
+}
+
+// A long run: the companion rewrites a rotating list every millisecond while two sources show
+// it, so nearly every frame has a new text to render. Nothing may be warned, and at the end the
+// plugin has given back every allocator block and texture; two sources never hold more than two
+// textures. Sized for CI; the README gives a run of 10,000 frames.
+TEST(LongRun, ARotatingListLeavesNothingBehind) {
+    constexpr long kFrames = 3000;
+    const std::wstring list = simulator::kOut + simulator::Unique(L"songs") + L".txt";
+    simulator::WriteFileBytes(list, "第一首 - 歌手\n第二首 - 另一位歌手\nYesterday - The Beatles\n晴天 - 周杰伦\n"
+                                    "Hey Jude - The Beatles\n稻香 - 周杰伦\n");
+    simulator::Simulator companion;
+    ASSERT_TRUE(companion.Start(L"--windows none --list " + simulator::Quoted(list) + L" --rewrite-ms 1 --rotate"
+                                L" --settings \"Set|宋体|30|-28672|100|-16777216|50|0|0|0|0|2|-16777216|100|0\""));
+    ProcessResult run = RunProcess(L"standin_host.exe --quiet --fps 0 --report --source Tavik直播点歌插件 A"
+                                   L" --source Tavik直播点歌插件 B --frames " + std::to_wstring(kFrames),
+                                   240000);
+    EXPECT_EQ(companion.Stop(), 0);
+    DeleteFileW(list.c_str());
+    ASSERT_FALSE(run.timedOut);
+    ASSERT_EQ(run.exitCode, 0u) << run.output;
+    std::printf("%s", run.output.substr(run.output.find("report:")).c_str());  // the figures, for the log
+    EXPECT_NE(run.output.find("at most 2 textures alive for 2 sources"), std::string::npos) << run.output;
+    for (const char* name : {"A", "B"}) {
+        const std::string line = std::string("report: source \"") + name + "\" rendered anew in ";
+        const std::size_t at = run.output.find(line);
+        ASSERT_NE(at, std::string::npos) << run.output;
+        EXPECT_GT(std::atol(run.output.c_str() + at + line.size()), kFrames / 2) << "most frames see a new text";
+    }
+    EXPECT_NE(run.output.find("report: at the end 0 allocator blocks and 0 textures left, 0 warnings in the log"),
+              std::string::npos)
+        << run.output;
 }
 
 }  // namespace

@@ -48,7 +48,7 @@ void Print(const std::wstring& text) {
 }
 
 void Usage() {
-    Print(L"usage: standin_host [--plugins DIR] [--canvas WxH] [--fps N] [--log FILE] [--quiet]\n"
+    Print(L"usage: standin_host [--plugins DIR] [--canvas WxH] [--fps N] [--log FILE] [--quiet] [--report]\n"
           L"                    [--scene FILE] [--source CLASS NAME] ACTION...\n"
           L"actions, run in order:\n"
           L"  --frames N          run N frames (RefreshFrame, then Draw, for every source)\n"
@@ -61,11 +61,29 @@ void Usage() {
           L"  --save-scene FILE   write the scene and every source's settings\n"
           L"  --canvas-png FILE   write the composed canvas of the last frame\n"
           L"  --texture-png DIR   write each source's texture as DIR\\NAME.png\n"
-          L"  --remove NAME       delete a source");
+          L"  --remove NAME       delete a source\n"
+          L"--report: after each --frames, how many frames each source rendered anew and the most\n"
+          L"textures alive at once; at the end, what the plugins left: allocator blocks, textures,\n"
+          L"warnings in the log");
+}
+
+// How many log lines so far are warnings.
+unsigned WarningCount() {
+    unsigned warnings = 0;
+    for (unsigned i = 0; i < HostLogLineCount(); ++i)
+        if (std::wcsncmp(HostGetLogLine(i), L"Warning -- ", 11) == 0) ++warnings;
+    return warnings;
 }
 
 class StandinHost {
 public:
+    // What the host itself holds before any plugin runs, to compare with what is left at the end.
+    void StartReport() {
+        report = true;
+        blocksAtStart = HostLiveBlocks();
+        texturesAtStart = HostLiveTextures();
+    }
+
     bool LoadPlugins(const std::wstring& directory) {
         WIN32_FIND_DATAW found;
         std::wstring pattern = directory + L"\\*.dll";
@@ -130,6 +148,8 @@ public:
         LARGE_INTEGER frequency, start, now;
         QueryPerformanceFrequency(&frequency);
         QueryPerformanceCounter(&start);
+        std::map<std::wstring, long> renders;  // frames whose drawn texture is new or was uploaded again
+        long mostTextures = 0;
         for (long frame = 0; frame < count; ++frame) {
             PumpMessages();
             HostCanvasReset(canvasWidth, canvasHeight, 0xFF1E2430);
@@ -139,8 +159,13 @@ public:
                 Vect2 size{s.element->GetFloat(L"cx", 32.0f), s.element->GetFloat(L"cy", 32.0f)};
                 HostResetLastSpriteTexture();
                 s.object->Draw(position, size);
-                lastTextures[s.name] = HostLastSpriteTexture();
+                const Texture* drawn = HostLastSpriteTexture();
+                const long uploads = drawn ? HostTextureUploads(drawn) : 0;
+                if (drawn && (drawn != lastTextures[s.name] || uploads != lastUploads[s.name])) ++renders[s.name];
+                lastTextures[s.name] = drawn;
+                lastUploads[s.name] = uploads;
             }
+            if (HostLiveTextures() > mostTextures) mostTextures = HostLiveTextures();
             ++framesRun;
             if (fps > 0) {
                 double due = static_cast<double>(frame + 1) / fps;
@@ -154,7 +179,17 @@ public:
             }
         }
         PumpMessages();
+        QueryPerformanceCounter(&now);
         Print(L"ran " + std::to_wstring(count) + L" frames (" + std::to_wstring(framesRun) + L" in all)");
+        if (!report) return;
+        const double seconds = static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+        wchar_t time[32];
+        std::swprintf(time, 32, L"%.1f", seconds);
+        Print(L"report: " + std::to_wstring(count) + L" frames in " + time + L" s, at most " +
+              std::to_wstring(mostTextures - texturesAtStart) + L" textures alive for " + std::to_wstring(sources.size()) +
+              L" sources");
+        for (Source& s : sources)
+            Print(L"report: source \"" + s.name + L"\" rendered anew in " + std::to_wstring(renders[s.name]) + L" frames");
     }
 
     bool Configure(const std::wstring& name) {
@@ -185,6 +220,7 @@ public:
             if (it->name == name) {
                 delete it->object;
                 lastTextures.erase(it->name);
+                lastUploads.erase(it->name);
                 sources.erase(it);
                 return true;
             }
@@ -230,6 +266,11 @@ public:
         for (Plugin& p : plugins) p.unload();
         for (Plugin& p : plugins) FreeLibrary(p.module);
         plugins.clear();
+        scene.Clear();
+        if (!report) return;
+        Print(L"report: at the end " + std::to_wstring(HostLiveBlocks() - blocksAtStart) +
+              L" allocator blocks and " + std::to_wstring(HostLiveTextures() - texturesAtStart) +
+              L" textures left, " + std::to_wstring(WarningCount()) + L" warnings in the log");
     }
 
     unsigned canvasWidth = 1280;
@@ -272,7 +313,11 @@ private:
     std::vector<Plugin> plugins;
     std::vector<Source> sources;
     std::map<std::wstring, const Texture*> lastTextures;
+    std::map<std::wstring, long> lastUploads;
     long framesRun = 0;
+    bool report = false;
+    long blocksAtStart = 0;
+    long texturesAtStart = 0;
 };
 
 void DeliverKey(const std::wstring& text, bool down) {
@@ -301,6 +346,7 @@ int Run(int argc, wchar_t** argv) {
             if (std::swscanf(v.c_str(), L"%ux%u", &host.canvasWidth, &host.canvasHeight) != 2) throw std::runtime_error("bad --canvas");
         } else if (a == L"--log") HostSetLogFile(next().c_str());
         else if (a == L"--quiet") HostSetLogEcho(false);
+        else if (a == L"--report") host.StartReport();
         else if (a == L"--help" || a == L"-h") {
             Usage();
             return 0;
