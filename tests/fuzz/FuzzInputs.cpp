@@ -82,6 +82,31 @@ std::int32_t Integer(const Units& field) {
     return static_cast<std::int32_t>(minus ? -value : value);
 }
 
+// The host's String::ToInt(10): a whole decimal integer (a sign and digits, nothing else) is read
+// as Integer reads it; text of 0x and hexadecimal digits counts as an integer too but reads as 0
+// in base 10; any other text is 0.
+std::int32_t WholeInteger(const Units& text) {
+    std::size_t i = 0;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) ++i;
+    auto isDigit = [](char16_t c) { return c >= u'0' && c <= u'9'; };
+    auto isHex = [&](char16_t c) { return isDigit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F'); };
+    const bool hex = i + 1 < text.size() && text[i] == u'0' && (text[i + 1] == u'x' || text[i + 1] == u'X');
+    const std::size_t digitsStart = hex ? i + 2 : i;
+    if (digitsStart >= text.size()) return 0;
+    for (std::size_t k = digitsStart; k < text.size(); ++k)
+        if (!(hex ? isHex(text[k]) : isDigit(text[k]))) return 0;
+    return hex ? 0 : Integer(text);
+}
+
+// Setting names as the host compares them: without regard to the case of ASCII letters.
+bool SameName(const Units& a, const Units& b) {
+    auto fold = [](char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; };
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (fold(a[i]) != fold(b[i])) return false;
+    return true;
+}
+
 // The non-empty pieces between separators: a run of separators is one, and separators at either
 // end separate nothing.
 std::vector<Units> Pieces(const Units& text, bool (*isSeparator)(char16_t)) {
@@ -204,10 +229,10 @@ CopyOutcome CopyData(std::uint64_t code, const Units& payload, bool haveSettings
     if (!haveSettings) return out;
     const KeyValue kv = Split(payload);
     const bool pairSet = !kv.key.empty() && !kv.value.empty();
-    if (code == 101 && pairSet) out.writes.push_back({kv.key, false, Units(), Integer(kv.value)});
+    if (code == 101 && pairSet) out.writes.push_back({kv.key, false, Units(), WholeInteger(kv.value)});
     if (code == 102 && pairSet) out.writes.push_back({kv.key, true, kv.value, 0});
-    if (code == 103 && pairSet) out.writes.push_back({kv.key, false, Units(), Opaque(Integer(kv.value))});
-    if (code == 203 && !payload.empty()) out.writes.push_back({u"RandomForeColor", false, Units(), Opaque(Integer(payload))});
+    if (code == 103 && pairSet) out.writes.push_back({kv.key, false, Units(), Opaque(WholeInteger(kv.value))});
+    if (code == 203 && !payload.empty()) out.writes.push_back({u"RandomForeColor", false, Units(), Opaque(WholeInteger(payload))});
     if (code == 200) {
         out.logged = true;
         out.logLine = payload;
@@ -220,22 +245,27 @@ CopyOutcome CopyData(std::uint64_t code, const Units& payload, bool haveSettings
 
 // ---------------------------------------------------------------- comparing
 
-// The element, fresh before the parser ran, must hold what the model wrote: each key once, in
-// the order of its first write, with the value of its last.
+// The element, fresh before the parser ran, must hold what the model wrote: each key once (keys
+// equal but for case are one), named as first written, in the order of its first write, with the
+// value of its last.
 void CheckSettings(const XElement* actual, const std::vector<model::Write>& writes) {
-    std::vector<const model::Write*> items;  // the last write of each key, in first-write order
+    struct Item {
+        const Units* name;
+        const model::Write* last;
+    };
+    std::vector<Item> items;
     for (const model::Write& w : writes) {
         bool seen = false;
-        for (const model::Write*& item : items)
-            if (item->key == w.key) seen = true, item = &w;
-        if (!seen) items.push_back(&w);
+        for (Item& item : items)
+            if (model::SameName(*item.name, w.key)) seen = true, item.last = &w;
+        if (!seen) items.push_back({&w.key, &w});
     }
     CHECK(actual->NumDataItems() == items.size());
     for (unsigned i = 0; i < items.size(); ++i) {
         CTSTR name = actual->GetDataItemName(i);
-        CHECK(Same(name, items[i]->key));
-        if (items[i]->isText) CHECK(Same(ReadText(actual, name, L""), items[i]->text));
-        else CHECK(actual->GetInt(name, 0) == items[i]->number);
+        CHECK(Same(name, *items[i].name));
+        if (items[i].last->isText) CHECK(Same(ReadText(actual, name, L""), items[i].last->text));
+        else CHECK(actual->GetInt(name, 0) == items[i].last->number);
     }
 }
 
