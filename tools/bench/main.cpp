@@ -188,10 +188,20 @@ int main(int argc, char** argv) {
             Figures steady = Report(renderer + ", steady frame, " + n, Time(frames, [&](int) { scene.Frame(); }));
             if (everyFrame) (count == 1 ? plainSteady1 : plainSteady4) = steady;
             else (count == 1 ? cachedSteady1 : cachedSteady4) = steady;
-            Report(renderer + ", changed frame, " + n, Time(frames, [&](int i) {
+            const bool looks = !everyFrame && count > 1;  // the sources share one look unless told otherwise
+            Report(renderer + ", changed frame, " + n + (looks ? ", one look" : ""), Time(frames, [&](int i) {
                        block.Write(kSettings + L"|" + (i % 2 ? list20 : list20b));
                        scene.Frame();
                    }));
+            if (looks) {
+                // A block without a settings line leaves each source's look as its element holds it.
+                for (std::size_t k = 0; k < scene.sources.size(); ++k)
+                    scene.sources[k]->settings->SetInt(keys::kColor, static_cast<int>(0xFFFF9000u + 0x20 * k));
+                Report(renderer + ", changed frame, " + n + ", four looks", Time(frames, [&](int i) {
+                           block.Write(i % 2 ? list20 : list20b);
+                           scene.Frame();
+                       }));
+            }
             if (everyFrame) {
                 block.Write(kOutlineSettings + L"|" + list20);
                 Report(renderer + ", outline on, " + n, Time(frames, [&](int) { scene.Frame(); }));
