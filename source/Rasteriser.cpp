@@ -156,15 +156,17 @@ bool UpdateTexture(MorvathThanksImage& source, const Calls& calls) {
                 box.Y += source.outlineSize * 0.5f;
                 path textPath;
                 check(calls.GdipCreatePath(FillModeAlternate, textPath.put()));
-                font_family family;
-                check(calls.GdipGetFamily(textFont.get(), family.put()));
-                REAL emSize = 0.0f;
-                check(calls.GdipGetFontSize(textFont.get(), &emSize));
-                INT style = 0;
-                check(calls.GdipGetFontStyle(textFont.get(), &style));
-                check(calls.GdipAddPathString(textPath.get(), text.Array(), -1, family.get(), style, emSize, &box,
-                                              format.get()));
-                if (!DrawOutlinedText(source, canvas.get(), textPath.get(), textBrush.get(), calls)) complete = false;
+                if (textPath) {  // nothing to add the text to or draw otherwise (Wine reads through a null path)
+                    font_family family;
+                    check(calls.GdipGetFamily(textFont.get(), family.put()));
+                    REAL emSize = 0.0f;
+                    check(calls.GdipGetFontSize(textFont.get(), &emSize));
+                    INT style = 0;
+                    check(calls.GdipGetFontStyle(textFont.get(), &style));
+                    check(calls.GdipAddPathString(textPath.get(), text.Array(), -1, family.get(), style, emSize, &box,
+                                                  format.get()));
+                    if (!DrawOutlinedText(source, canvas.get(), textPath.get(), textBrush.get(), calls)) complete = false;
+                }
             }
         }
     }  // brush and graphics released: every pixel is in the buffer now
