@@ -3,6 +3,7 @@
 #include "plugin/Constants.h"
 #include "plugin/PluginState.h"
 #include "source/Defaults.h"
+#include "source/SharedRender.h"
 #include "source/Sizing.h"
 #include "source/SongListSource.h"
 
@@ -49,7 +50,7 @@ bool HandOff(MorvathThanksImage& source, const void* pixels, int width, int heig
     return source.texture != nullptr;
 }
 
-bool UpdateTexture(MorvathThanksImage& source, const Calls& calls) {
+bool UpdateTexture(MorvathThanksImage& source, const Calls& calls, SharedRender* share) {
     const String& text = g_plugin.displayText;
     const bool hasText = text.IsValid();
 
@@ -171,5 +172,7 @@ bool UpdateTexture(MorvathThanksImage& source, const Calls& calls) {
         }
     }  // brush and graphics released: every pixel is in the buffer now
 
-    return HandOff(source, pixels, size.width, size.height) && complete;
+    if (!HandOff(source, pixels, size.width, size.height)) return false;
+    if (complete && share) share->Keep(source, text, pixels, size.width, size.height);
+    return complete;
 }

@@ -4,12 +4,15 @@
 #include "source/Gdip.h"
 
 class MorvathThanksImage;
+class SharedRender;
 
 // Renders the process-wide display text with the source's look into a bitmap and hands it to
 // the host: into the source's texture when the size is unchanged, into a new texture otherwise.
 // Returns whether the render was complete: every GDI and GDI+ object made, every call
-// succeeded, and a texture holding the result.
-bool UpdateTexture(MorvathThanksImage& source, const gdip::Calls& calls = gdip::kSystemCalls);
+// succeeded, and a texture holding the result. A complete render is also kept in `share`, when
+// given, for other sources of the same look.
+bool UpdateTexture(MorvathThanksImage& source, const gdip::Calls& calls = gdip::kSystemCalls,
+                   SharedRender* share = nullptr);
 
 // The GDI font of the source's look (GB2312 charset), falling back to "Arial"; null when even
 // that cannot be made. The caller deletes it. `fellBack` is set when a named font could not be
