@@ -173,6 +173,6 @@ bool UpdateTexture(MorvathThanksImage& source, const Calls& calls, SharedRender*
     }  // brush and graphics released: every pixel is in the buffer now
 
     if (!HandOff(source, pixels, size.width, size.height)) return false;
-    if (complete && share) share->Keep(source, text, pixels, size.width, size.height);
+    if (complete && share) share->Keep(source, text, dib, pixels, size.width, size.height);
     return complete;
 }

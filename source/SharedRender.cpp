@@ -1,6 +1,7 @@
 #include "source/SharedRender.h"
 
 #include <cstring>
+#include <utility>
 
 #include "source/SongListSource.h"
 
@@ -38,27 +39,19 @@ void SharedRender::SourceDestroyed() noexcept {
     }
 }
 
-void SharedRender::Keep(const MorvathThanksImage& source, const String& text, const void* pixels, int w, int h) noexcept {
-    if (sources < 2 || w <= 0 || h <= 0) return;
-    const std::size_t bytes = std::size_t(w) * std::size_t(h) * 4;
-    if (bytes > kLargestBytes) return;  // what is held still shows its own inputs
+void SharedRender::Keep(const MorvathThanksImage& source, const String& text, unique_hbitmap& dib, const void* bits,
+                        int w, int h) noexcept {
+    if (sources < 2 || !dib || !bits || w <= 0 || h <= 0) return;
+    if (std::size_t(w) * std::size_t(h) * 4 > kLargestBytes) return;  // what is held still shows its own inputs
     held = false;
-    if (bytes > capacity) {
-        block.reset();
-        capacity = 0;
-        block.emplace(bytes);
-        if (!*block) {
-            block.reset();
-            return;
-        }
-        capacity = bytes;
-    }
     try {
         inputs.Take(source, text);
     } catch (...) {
-        return;  // no storage for the text: nothing is held
+        Release();  // no storage for the text: nothing is held
+        return;
     }
-    std::memcpy(block->get(), pixels, bytes);
+    bitmap = std::move(dib);  // the render held before is released
+    pixels = bits;
     width = w;
     height = h;
     held = true;
@@ -67,7 +60,7 @@ void SharedRender::Keep(const MorvathThanksImage& source, const String& text, co
 void SharedRender::Release() noexcept {
     held = false;
     inputs = RenderInputs{};
-    block.reset();
-    capacity = 0;
+    bitmap.reset();
+    pixels = nullptr;
     width = height = 0;
 }

@@ -1,7 +1,6 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 
 #include "host/HostApi.h"
 #include "plugin/Handles.h"
@@ -32,8 +31,9 @@ struct RenderInputs {
 
 // The last complete render of the process that fits in kLargestBytes, by its inputs and its
 // pixels. Every source shows the same text and normally the same look, so a source whose inputs
-// equal these takes the pixels into its own texture instead of rendering them again. Nothing is
-// kept while fewer than two sources exist, and the last source to go releases what is held.
+// equal these takes the pixels into its own texture instead of rendering them again. The pixels
+// are the render's own DIB section, kept instead of released, so keeping copies nothing. Nothing
+// is kept while fewer than two sources exist, and the last source to go releases what is held.
 class SharedRender {
 public:
     // A larger render is not kept (its sources render each on its own): at most this much
@@ -46,14 +46,16 @@ public:
     bool Holds(const MorvathThanksImage& source, const String& text) const noexcept {
         return held && inputs.Match(source, text);
     }
-    // The pixels held (rows of Width() * 4 bytes); only while Holds.
-    const void* Pixels() const noexcept { return block ? block->get() : nullptr; }
+    // The pixels held, rows of Width() * 4 bytes; only while Holds.
+    const void* Pixels() const noexcept { return pixels; }
     int Width() const noexcept { return width; }
     int Height() const noexcept { return height; }
 
-    // Keeps a complete render of the source's look and `text` in place of what is held, unless
-    // it is too large or fewer than two sources could use it.
-    void Keep(const MorvathThanksImage& source, const String& text, const void* pixels, int w, int h) noexcept;
+    // Keeps a complete render of the source's look and `text` in place of what is held, taking
+    // its DIB section (`bits` is its memory, w x h pixels), unless the render is too large or
+    // fewer than two sources could use it; `dib` is then left to its owner.
+    void Keep(const MorvathThanksImage& source, const String& text, unique_hbitmap& dib, const void* bits, int w,
+              int h) noexcept;
 
 private:
     void Release() noexcept;
@@ -61,8 +63,8 @@ private:
     long sources = 0;
     bool held = false;
     RenderInputs inputs;
-    std::optional<unique_block> block;  // from the host's allocator, reused while large enough
-    std::size_t capacity = 0;
+    unique_hbitmap bitmap;
+    const void* pixels = nullptr;
     int width = 0;
     int height = 0;
 };
