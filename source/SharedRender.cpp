@@ -8,11 +8,12 @@
 SharedRender g_sharedRender;
 
 bool RenderInputs::Match(const MorvathThanksImage& s, const String& t) const noexcept {
-    return text == t && font == s.font && fontSize == s.fontSize && bold == s.bold && italic == s.italic &&
-           underline == s.underline && color == s.color && textOpacity == s.textOpacity && outline == s.outline &&
+    // The text, the longest, last.
+    return fontSize == s.fontSize && bold == s.bold && italic == s.italic && underline == s.underline &&
+           color == s.color && textOpacity == s.textOpacity && outline == s.outline &&
            std::memcmp(&outlineSize, &s.outlineSize, sizeof outlineSize) == 0 && outlineColor == s.outlineColor &&
            outlineOpacity == s.outlineOpacity && backgroundColor == s.backgroundColor &&
-           backgroundOpacity == s.backgroundOpacity;
+           backgroundOpacity == s.backgroundOpacity && font == s.font && text == t;
 }
 
 void RenderInputs::Take(const MorvathThanksImage& s, const String& t) {

@@ -34,6 +34,7 @@ struct RenderInputs {
 // equal these takes the pixels into its own texture instead of rendering them again. The pixels
 // are the render's own DIB section, kept instead of released, so keeping copies nothing. Nothing
 // is kept while fewer than two sources exist, and the last source to go releases what is held.
+// Like the process-wide state, it is used on the host's threads without a lock.
 class SharedRender {
 public:
     // A larger render is not kept (its sources render each on its own): at most this much
