@@ -128,7 +128,8 @@ bool UpdateTexture(MorvathThanksImage& source, const Calls& calls, SharedRender*
         check(calls.GdipGetImageGraphicsContext(surface.get(), canvas.put()));
 
         solid_fill textBrush;
-        check(calls.GdipCreateSolidFill(sizing::Argb(sizing::Alpha(source.textOpacity), source.color), textBrush.put()));
+        const ARGB textColor = sizing::Argb(sizing::Alpha(source.textOpacity), source.color);
+        check(calls.GdipCreateSolidFill(textColor, textBrush.put()));
 
         const ARGB background = sizing::Argb(hasText ? sizing::Alpha(source.backgroundOpacity) : 0u, source.backgroundColor);
         GpStatus cleared;
@@ -149,8 +150,8 @@ bool UpdateTexture(MorvathThanksImage& source, const Calls& calls, SharedRender*
 
         if (hasText) {
             if (!source.outline) {
-                const GpStatus status = check(
-                    calls.GdipDrawString(canvas.get(), text.Array(), -1, textFont.get(), &box, format.get(), textBrush.get()));
+                const GpStatus status = check(calls.GdipDrawString(canvas.get(), text.Array(), -1, textFont.get(), &box,
+                                                                   format.get(), textBrush.get()));
                 if (status != Ok) AppWarning(names::kDrawStringFailed, static_cast<unsigned>(status));
             } else {
                 box.X += source.outlineSize * 0.5f;
@@ -166,7 +167,8 @@ bool UpdateTexture(MorvathThanksImage& source, const Calls& calls, SharedRender*
                     check(calls.GdipGetFontStyle(textFont.get(), &style));
                     check(calls.GdipAddPathString(textPath.get(), text.Array(), -1, family.get(), style, emSize, &box,
                                                   format.get()));
-                    if (!DrawOutlinedText(source, canvas.get(), textPath.get(), textBrush.get(), calls)) complete = false;
+                    if (!DrawOutlinedText(source, canvas.get(), textPath.get(), textBrush.get(), calls))
+                        complete = false;
                 }
             }
         }

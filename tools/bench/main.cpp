@@ -219,7 +219,7 @@ int main(int argc, char** argv) {
 
     // ---- whole frames
     Figures floor1{}, floor4{}, plainSteady1{}, plainSteady4{}, cachedSteady1{}, cachedSteady4{}, cachedChanged1{},
-        cachedChanged4{};
+        cachedChanged4{}, fourLooks{}, fourLooksAlone{};
     for (int count : {1, 4}) {
         const std::string n = std::to_string(count) + (count == 1 ? " source" : " sources");
         block.Write(kSettings + L"|" + list20);
@@ -251,13 +251,30 @@ int main(int argc, char** argv) {
                                      }));
             if (!everyFrame) (count == 1 ? cachedChanged1 : cachedChanged4) = changed;
             if (looks) {
-                // A block without a settings line leaves each source's look as its element holds it.
-                for (std::size_t k = 0; k < scene.sources.size(); ++k)
-                    scene.sources[k]->settings->SetInt(keys::kColor, static_cast<int>(0xFFFF9000u + 0x20 * k));
-                Report(renderer + ", changed frame, " + n + ", four looks", Time(frames, [&](int i) {
-                           block.Write(i % 2 ? list20 : list20b);
-                           scene.Frame();
-                       }));
+                // Four looks, so every source renders: against sources that each render on their
+                // own, as every source did on a changed frame before renders were shared, the two
+                // scenes' frames measured in turn. A block without a settings line leaves each
+                // source's look as its element holds it.
+                Scene alone(count, true);
+                alone.Frame();  // the settings line still in the block: the same keys as `scene`
+                for (Scene* each : {&scene, &alone})
+                    for (std::size_t k = 0; k < each->sources.size(); ++k)
+                        each->sources[k]->settings->SetInt(keys::kColor, static_cast<int>(0xFFFF9000u + 0x20 * k));
+                std::vector<double> shared, own;
+                for (int i = 0; i < frames + 5; ++i) {
+                    block.Write(i % 2 ? list20 : list20b);
+                    const double start = Now();
+                    scene.Frame();
+                    const double between = Now();
+                    alone.Frame();
+                    if (i < 5) continue;  // warm-up
+                    shared.push_back(between - start);
+                    own.push_back(Now() - between);
+                }
+                fourLooks = Report(renderer + ", changed frame, " + n + ", four looks", Summary(shared));
+                fourLooksAlone = Report("every-frame renderer, changed frame, " + n +
+                                            ", four looks (in turn with the row above)",
+                                        Summary(own));
             }
             if (everyFrame) {
                 block.Write(kOutlineSettings + L"|" + list20);
@@ -316,6 +333,8 @@ int main(int argc, char** argv) {
                 cachedSteady1.median / floor1.median, cachedSteady4.median / floor4.median);
     std::printf("changed frame, render on change, 4 sources of one look / 1 source: %.2fx\n",
                 cachedChanged4.median / cachedChanged1.median);
+    std::printf("changed frame, 4 sources of four looks, render on change / every-frame renderer: %.2fx\n",
+                fourLooks.median / fourLooksAlone.median);
     Gdiplus::GdiplusShutdown(token);
     return 0;
 }
