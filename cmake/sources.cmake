@@ -33,6 +33,7 @@ set(WINDOWS_SOURCES
   source/Gdip.cpp
   source/Measure.cpp
   source/Rasteriser.cpp
+  source/SharedRender.cpp
   source/SongListSource.cpp
   bridge/BridgeSteps.cpp
   bridge/FaultGuard.cpp

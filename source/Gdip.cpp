@@ -2,13 +2,14 @@
 
 namespace gdip {
 
-string_format MakeStringFormat(GpStringFormat*& generic) noexcept {
-    string_format format;
-    GdipStringFormatGetGenericTypographic(&generic);
-    GdipCloneStringFormat(generic, format.put());
-    GdipSetStringFormatFlags(format.get(), kStringFormatFlags);
-    GdipSetStringFormatTrimming(format.get(), StringTrimmingWord);
-    return format;
+const Calls kSystemCalls;
+
+bool MakeStringFormat(GpStringFormat*& generic, string_format& format, const Calls& calls) noexcept {
+    bool complete = calls.GdipStringFormatGetGenericTypographic(&generic) == Ok;
+    complete &= calls.GdipCloneStringFormat(generic, format.put()) == Ok;
+    complete &= calls.GdipSetStringFormatFlags(format.get(), kStringFormatFlags) == Ok;
+    complete &= calls.GdipSetStringFormatTrimming(format.get(), StringTrimmingWord) == Ok;
+    return complete;
 }
 
 }  // namespace gdip

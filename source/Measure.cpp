@@ -9,9 +9,9 @@
 
 using namespace gdip;
 
-void MeasureDefaultText(XElement* element) { MeasureDefaultText(element, FontMakers{}); }
+void MeasureDefaultText(XElement* element) { MeasureDefaultText(element, kSystemCalls); }
 
-void MeasureDefaultText(XElement* element, const FontMakers& makers) {
+void MeasureDefaultText(XElement* element, const Calls& calls) {
     if (!element) return;
     const String face(ReadText(element, keys::kFont, defaults::kFont));
     const int fontSize = element->GetInt(keys::kFontSize, defaults::kFontSize);
@@ -27,9 +27,9 @@ void MeasureDefaultText(XElement* element, const FontMakers& makers) {
     description.lfQuality = ANTIALIASED_QUALITY;
     scpy_n(description.lfFaceName, face.IsValid() ? face.Array() : defaults::kFallbackFace, defaults::kFaceNameUnits);
 
-    unique_hdc screen(CreateCompatibleDC(nullptr));
+    unique_hdc screen(calls.CreateCompatibleDC(nullptr));
     font measureFont;
-    makers.fromLogfontW(screen.get(), &description, measureFont.put());
+    calls.GdipCreateFontFromLogfontW(screen.get(), &description, measureFont.put());
     if (!measureFont) {
         OBSMessageBox(nullptr, names::kFontNotFoundMessage, nullptr, 0);
         return;
@@ -38,11 +38,12 @@ void MeasureDefaultText(XElement* element, const FontMakers& makers) {
     RectF box{0.0f, 0.0f, 0.0f, 0.0f};
     {
         graphics measuring;
-        GdipCreateFromHDC(screen.get(), measuring.put());
-        string_format format = MakeStringFormat(g_plugin.genericFormat);
+        calls.GdipCreateFromHDC(screen.get(), measuring.put());
+        string_format format;
+        (void)MakeStringFormat(g_plugin.genericFormat, format, calls);  // measured with what the steps gave
         const RectF unbounded{0.0f, 0.0f, 0.0f, 0.0f};
-        GdipMeasureString(measuring.get(), text.Array(), -1, measureFont.get(), &unbounded, format.get(), &box, nullptr,
-                          nullptr);
+        calls.GdipMeasureString(measuring.get(), text.Array(), -1, measureFont.get(), &unbounded, format.get(), &box,
+                                nullptr, nullptr);
     }
     const sizing::BaseSize base = sizing::ForDefaultText(box.Width, box.Height, fontSize);
     element->SetFloat(keys::kBaseSizeCx, base.cx);

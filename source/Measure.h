@@ -5,5 +5,5 @@
 // and "baseSizeCY" in the element; a font that cannot be made shows a message instead.
 void MeasureDefaultText(XElement* element);
 
-namespace gdip { struct FontMakers; }
-void MeasureDefaultText(XElement* element, const gdip::FontMakers& makers);
+namespace gdip { struct Calls; }
+void MeasureDefaultText(XElement* element, const gdip::Calls& calls);

@@ -3,12 +3,13 @@
 #include "plugin/Constants.h"
 #include "plugin/PluginState.h"
 #include "source/Defaults.h"
+#include "source/SharedRender.h"
 #include "source/Sizing.h"
 #include "source/SongListSource.h"
 
 using namespace gdip;
 
-HFONT CreateTextFont(const MorvathThanksImage& source, const FontMakers& makers) {
+HFONT CreateTextFont(const MorvathThanksImage& source, const Calls& calls, bool* fellBack) {
     LOGFONTW description{};
     description.lfHeight = source.fontSize;
     description.lfWeight = source.bold ? FW_BOLD : FW_DONTCARE;
@@ -18,51 +19,80 @@ HFONT CreateTextFont(const MorvathThanksImage& source, const FontMakers& makers)
     description.lfQuality = ANTIALIASED_QUALITY;
     if (source.font.IsValid()) {
         scpy_n(description.lfFaceName, source.font.Array(), defaults::kFaceNameUnits);
-        if (HFONT font = makers.gdiFont(&description)) return font;
+        if (HFONT font = calls.CreateFontIndirectW(&description)) return font;
+        if (fellBack) *fellBack = true;
     }
     scpy_n(description.lfFaceName, defaults::kFallbackFace, defaults::kFaceNameUnits);
-    return makers.gdiFont(&description);
+    return calls.CreateFontIndirectW(&description);
 }
 
-void DrawOutlinedText(const MorvathThanksImage& source, GpGraphics* graphics, GpPath* path, GpBrush* textBrush) {
+bool DrawOutlinedText(const MorvathThanksImage& source, GpGraphics* graphics, GpPath* path, GpBrush* textBrush,
+                      const Calls& calls) {
     const ARGB penColor = sizing::Argb(sizing::PenAlpha(source.outlineOpacity, source.textOpacity), source.outlineColor);
     pen outlinePen;
-    GdipCreatePen1(penColor, source.outlineSize, UnitWorld, outlinePen.put());
-    GdipSetPenLineJoin(outlinePen.get(), LineJoinRound);
-    GdipDrawPath(graphics, outlinePen.get(), path);  // centred on the glyph outlines
-    GdipFillPath(graphics, textBrush, path);         // covers the inner half of the stroke
+    bool complete = calls.GdipCreatePen1(penColor, source.outlineSize, UnitWorld, outlinePen.put()) == Ok;
+    complete &= calls.GdipSetPenLineJoin(outlinePen.get(), LineJoinRound) == Ok;
+    complete &= calls.GdipDrawPath(graphics, outlinePen.get(), path) == Ok;  // centred on the glyph outlines
+    complete &= calls.GdipFillPath(graphics, textBrush, path) == Ok;         // covers the inner half of the stroke
+    return complete;
 }
 
-bool UpdateTexture(MorvathThanksImage& source, const FontMakers& makers) {
+bool HandOff(MorvathThanksImage& source, void* pixels, int width, int height) {
+    if (width == source.textureSize.cx && height == source.textureSize.cy) {
+        if (source.texture) source.texture->SetImage(pixels, GS_IMAGEFORMAT_BGRA, static_cast<UINT>(width) * 4);
+    } else {
+        delete source.texture;
+        source.texture = nullptr;
+        source.textureSize = {width, height};
+        source.texture = GS->CreateTexture(static_cast<unsigned>(width), static_cast<unsigned>(height), GS_BGRA, pixels,
+                                           FALSE, FALSE);
+    }
+    return source.texture != nullptr;
+}
+
+bool UpdateTexture(MorvathThanksImage& source, const Calls& calls, SharedRender* share) {
     const String& text = g_plugin.displayText;
     const bool hasText = text.IsValid();
 
-    unique_hfont gdiFont(CreateTextFont(source, makers));
-    if (!gdiFont) return false;
+    // Whatever fails below, the render goes on as far as it can; it only no longer counts as
+    // complete, so nothing takes it for the picture of its inputs.
     bool complete = true;
+    auto check = [&complete](GpStatus status) {
+        if (status != Ok) complete = false;
+        return status;
+    };
 
-    string_format format = MakeStringFormat(g_plugin.genericFormat);
+    bool fellBack = false;
+    unique_hfont gdiFont(CreateTextFont(source, calls, &fellBack));
+    if (!gdiFont) return false;
+    if (fellBack) complete = false;
+
+    string_format format;
+    if (!MakeStringFormat(g_plugin.genericFormat, format, calls)) complete = false;
 
     // The GDI+ font from the GDI font's description, read back in its narrow form.
     font textFont;
     RectF box{0.0f, 0.0f, 32.0f, 32.0f};
     {
-        unique_hdc screen(CreateCompatibleDC(nullptr));
+        unique_hdc screen(calls.CreateCompatibleDC(nullptr));
+        if (!screen) complete = false;
         LOGFONTA narrow{};
-        if (GetObjectA(gdiFont.get(), sizeof narrow, &narrow)) makers.fromLogfontA(screen.get(), &narrow, textFont.put());
-        else makers.fromDc(screen.get(), textFont.put());
+        if (calls.GetObjectA(gdiFont.get(), sizeof narrow, &narrow)) {
+            check(calls.GdipCreateFontFromLogfontA(screen.get(), &narrow, textFont.put()));
+        } else {
+            complete = false;  // the device context's own font is not the one asked for
+            check(calls.GdipCreateFontFromDC(screen.get(), textFont.put()));
+        }
 
         graphics measuring;
-        GdipCreateFromHDC(screen.get(), measuring.put());
-        GdipSetTextRenderingHint(measuring.get(), TextRenderingHintAntiAlias);
+        check(calls.GdipCreateFromHDC(screen.get(), measuring.put()));
+        check(calls.GdipSetTextRenderingHint(measuring.get(), TextRenderingHintAntiAlias));
         if (hasText) {
             const RectF unbounded{0.0f, 0.0f, 0.0f, 0.0f};
-            const GpStatus status = GdipMeasureString(measuring.get(), text.Array(), static_cast<INT>(text.Length()),
-                                                      textFont.get(), &unbounded, format.get(), &box, nullptr, nullptr);
-            if (status != Ok) {
-                AppWarning(names::kMeasureStringFailed, static_cast<unsigned>(status));
-                complete = false;
-            }
+            const GpStatus status = check(calls.GdipMeasureString(measuring.get(), text.Array(),
+                                                                  static_cast<INT>(text.Length()), textFont.get(),
+                                                                  &unbounded, format.get(), &box, nullptr, nullptr));
+            if (status != Ok) AppWarning(names::kMeasureStringFailed, static_cast<unsigned>(status));
             if (source.outline) {
                 box.Width += source.outlineSize;
                 box.Height += source.outlineSize;
@@ -77,7 +107,8 @@ bool UpdateTexture(MorvathThanksImage& source, const FontMakers& makers) {
     const sizing::BitmapSize size = sizing::ForBox(box.Width, box.Height, source.fontSize);
 
     // The pixel buffer: a DIB section's memory, written by GDI+ rows top to bottom.
-    unique_hdc memoryDc(CreateCompatibleDC(nullptr));
+    unique_hdc memoryDc(calls.CreateCompatibleDC(nullptr));
+    if (!memoryDc) complete = false;
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = size.width;
@@ -86,71 +117,64 @@ bool UpdateTexture(MorvathThanksImage& source, const FontMakers& makers) {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* pixels = nullptr;
-    unique_hbitmap dib(CreateDIBSection(memoryDc.get(), &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
+    unique_hbitmap dib(calls.CreateDIBSection(memoryDc.get(), &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
     if (!dib || !pixels) return false;
     const INT pitch = size.width * 4;
     bitmap surface;
-    GdipCreateBitmapFromScan0(size.width, size.height, pitch, PixelFormat32bppARGB, static_cast<BYTE*>(pixels), surface.put());
+    check(calls.GdipCreateBitmapFromScan0(size.width, size.height, pitch, PixelFormat32bppARGB,
+                                          static_cast<BYTE*>(pixels), surface.put()));
     {
         graphics canvas;
-        GdipGetImageGraphicsContext(surface.get(), canvas.put());
+        check(calls.GdipGetImageGraphicsContext(surface.get(), canvas.put()));
 
         solid_fill textBrush;
-        GdipCreateSolidFill(sizing::Argb(sizing::Alpha(source.textOpacity), source.color), textBrush.put());
+        const ARGB textColor = sizing::Argb(sizing::Alpha(source.textOpacity), source.color);
+        check(calls.GdipCreateSolidFill(textColor, textBrush.put()));
 
         const ARGB background = sizing::Argb(hasText ? sizing::Alpha(source.backgroundOpacity) : 0u, source.backgroundColor);
         GpStatus cleared;
         if (static_cast<float>(size.width) > box.Width || static_cast<float>(size.height) > box.Height) {
             // Only the text's box carries the background; the margin stays transparent.
-            cleared = GdipGraphicsClear(canvas.get(), 0);
+            cleared = calls.GdipGraphicsClear(canvas.get(), 0);
             solid_fill backgroundBrush;
-            GdipCreateSolidFill(background, backgroundBrush.put());
-            GdipFillRectangle(canvas.get(), backgroundBrush.get(), box.X, box.Y, box.Width, box.Height);
+            check(calls.GdipCreateSolidFill(background, backgroundBrush.put()));
+            check(calls.GdipFillRectangle(canvas.get(), backgroundBrush.get(), box.X, box.Y, box.Width, box.Height));
         } else {
-            cleared = GdipGraphicsClear(canvas.get(), background);
+            cleared = calls.GdipGraphicsClear(canvas.get(), background);
         }
-        if (cleared != Ok) {
-            AppWarning(names::kClearFailed, static_cast<unsigned>(cleared));
-            complete = false;
-        }
+        if (check(cleared) != Ok) AppWarning(names::kClearFailed, static_cast<unsigned>(cleared));
 
-        GdipSetTextRenderingHint(canvas.get(), TextRenderingHintAntiAlias);
-        GdipSetCompositingMode(canvas.get(), CompositingModeSourceOver);
-        GdipSetSmoothingMode(canvas.get(), SmoothingModeAntiAlias);
+        check(calls.GdipSetTextRenderingHint(canvas.get(), TextRenderingHintAntiAlias));
+        check(calls.GdipSetCompositingMode(canvas.get(), CompositingModeSourceOver));
+        check(calls.GdipSetSmoothingMode(canvas.get(), SmoothingModeAntiAlias));
 
         if (hasText) {
             if (!source.outline) {
-                const GpStatus status =
-                    GdipDrawString(canvas.get(), text.Array(), -1, textFont.get(), &box, format.get(), textBrush.get());
-                if (status != Ok) {
-                    AppWarning(names::kDrawStringFailed, static_cast<unsigned>(status));
-                    complete = false;
-                }
+                const GpStatus status = check(calls.GdipDrawString(canvas.get(), text.Array(), -1, textFont.get(), &box,
+                                                                   format.get(), textBrush.get()));
+                if (status != Ok) AppWarning(names::kDrawStringFailed, static_cast<unsigned>(status));
             } else {
                 box.X += source.outlineSize * 0.5f;
                 box.Y += source.outlineSize * 0.5f;
                 path textPath;
-                GdipCreatePath(FillModeAlternate, textPath.put());
-                font_family family;
-                GdipGetFamily(textFont.get(), family.put());
-                REAL emSize = 0.0f;
-                GdipGetFontSize(textFont.get(), &emSize);
-                INT style = 0;
-                GdipGetFontStyle(textFont.get(), &style);
-                GdipAddPathString(textPath.get(), text.Array(), -1, family.get(), style, emSize, &box, format.get());
-                DrawOutlinedText(source, canvas.get(), textPath.get(), textBrush.get());
+                check(calls.GdipCreatePath(FillModeAlternate, textPath.put()));
+                if (textPath) {  // nothing to add the text to or draw otherwise (Wine reads through a null path)
+                    font_family family;
+                    check(calls.GdipGetFamily(textFont.get(), family.put()));
+                    REAL emSize = 0.0f;
+                    check(calls.GdipGetFontSize(textFont.get(), &emSize));
+                    INT style = 0;
+                    check(calls.GdipGetFontStyle(textFont.get(), &style));
+                    check(calls.GdipAddPathString(textPath.get(), text.Array(), -1, family.get(), style, emSize, &box,
+                                                  format.get()));
+                    if (!DrawOutlinedText(source, canvas.get(), textPath.get(), textBrush.get(), calls))
+                        complete = false;
+                }
             }
         }
     }  // brush and graphics released: every pixel is in the buffer now
 
-    if (size.width == source.textureSize.cx && size.height == source.textureSize.cy) {
-        if (source.texture) source.texture->SetImage(pixels, GS_IMAGEFORMAT_BGRA, static_cast<UINT>(pitch));
-    } else {
-        delete source.texture;
-        source.texture = nullptr;
-        source.textureSize = {size.width, size.height};
-        source.texture = GS->CreateTexture(static_cast<unsigned>(size.width), static_cast<unsigned>(size.height), GS_BGRA,
-                                           pixels, FALSE, FALSE);
-    }
-    return complete && source.texture != nullptr;
+    if (!HandOff(source, pixels, size.width, size.height)) return false;
+    if (complete && share) share->Keep(source, text, dib, pixels, size.width, size.height);
+    return complete;
 }

@@ -1,7 +1,5 @@
 #include "source/SongListSource.h"
 
-#include <cstring>
-
 #include "bridge/BridgeSteps.h"
 #include "companion/Launcher.h"
 #include "companion/SharedBlock.h"
@@ -12,7 +10,9 @@
 #include "source/Measure.h"
 #include "source/Rasteriser.h"
 
-MorvathThanksImage::MorvathThanksImage(XElement* settingsElement) : settings(settingsElement) {}
+MorvathThanksImage::MorvathThanksImage(XElement* settingsElement) : settings(settingsElement) {
+    g_sharedRender.SourceCreated();
+}
 
 MorvathThanksImage::~MorvathThanksImage() {
     BridgeRetireStep(settings);
@@ -27,6 +27,7 @@ MorvathThanksImage::~MorvathThanksImage() {
     // With the hotkey gone, the next frame of any source registers it again from the block,
     // even when the companion's key has not changed.
     g_plugin.currentHotkeyCode = -1;
+    g_sharedRender.SourceDestroyed();
 }
 
 void MorvathThanksImage::operator delete(void* block) noexcept { MainAllocator->_Free(block); }
@@ -43,7 +44,10 @@ void MorvathThanksImage::RefreshFrame() {
         if (renderEveryFrame || !RenderIsCurrent(g_plugin.displayText)) {
             // Only a complete render is remembered; a failed one is tried again next frame.
             renderedTexture = nullptr;
-            if (UpdateTexture(*this)) RememberRender(g_plugin.displayText);
+            if (Render(g_plugin.displayText)) {
+                rendered.Take(*this, g_plugin.displayText);
+                renderedTexture = texture;
+            }
         }
         failures.Succeeded(HostCall::RefreshFrame);
     } catch (...) {
@@ -52,33 +56,11 @@ void MorvathThanksImage::RefreshFrame() {
     }
 }
 
-bool MorvathThanksImage::RenderIsCurrent(const String& text) const noexcept {
-    const RenderInputs& r = rendered;
-    return renderedTexture && renderedTexture == texture && r.text == text && r.font == font &&
-           r.fontSize == fontSize && r.bold == bold && r.italic == italic && r.underline == underline &&
-           r.color == color && r.textOpacity == textOpacity && r.outline == outline &&
-           std::memcmp(&r.outlineSize, &outlineSize, sizeof outlineSize) == 0 && r.outlineColor == outlineColor &&
-           r.outlineOpacity == outlineOpacity && r.backgroundColor == backgroundColor &&
-           r.backgroundOpacity == backgroundOpacity;
-}
-
-void MorvathThanksImage::RememberRender(const String& text) {
-    RenderInputs& r = rendered;
-    r.text = text;
-    r.font = font;
-    r.fontSize = fontSize;
-    r.bold = bold;
-    r.italic = italic;
-    r.underline = underline;
-    r.color = color;
-    r.textOpacity = textOpacity;
-    r.outline = outline;
-    r.outlineSize = outlineSize;
-    r.outlineColor = outlineColor;
-    r.outlineOpacity = outlineOpacity;
-    r.backgroundColor = backgroundColor;
-    r.backgroundOpacity = backgroundOpacity;
-    renderedTexture = texture;
+bool MorvathThanksImage::Render(const String& text) {
+    if (renderEveryFrame) return UpdateTexture(*this, *calls);
+    if (g_sharedRender.Holds(*this, text))
+        return HandOff(*this, g_sharedRender.Pixels(), g_sharedRender.Width(), g_sharedRender.Height());
+    return UpdateTexture(*this, *calls, &g_sharedRender);
 }
 
 void MorvathThanksImage::Draw(const Vect2& position, const Vect2& size) {

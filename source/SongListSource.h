@@ -4,6 +4,12 @@
 #include "host/HostApi.h"
 #include "source/SourceBase.h"
 #include "plugin/FailureReports.h"
+#include "source/SharedRender.h"
+
+namespace gdip {
+struct Calls;
+extern const Calls kSystemCalls;
+}  // namespace gdip
 
 // The song-list source: every frame it pulls the companion's shared block, takes the text to
 // show, reloads its look from its settings element and renders the text into its texture,
@@ -48,30 +54,22 @@ public:
     bool italic = false;
     bool underline = false;
 
-    // Renders on every frame even when nothing changed: the plain renderer, kept so tests and
-    // benchmarks can compare the two. No setting turns it on.
+    // Renders on every frame even when nothing changed, on its own: the plain renderer, kept so
+    // tests and benchmarks can compare the two. No setting turns it on.
     bool renderEveryFrame = false;
+    // The GDI and GDI+ calls renders make: the system's, unless a test or the benchmark puts
+    // its own in.
+    const gdip::Calls* calls = &gdip::kSystemCalls;
 
 private:
-    // What the texture on show was rendered from: the text and every look field the renderer
-    // reads. A frame whose inputs are the same, while the texture is still the one that render
-    // made, needs no new render: it would produce the same pixels.
-    struct RenderInputs {
-        String text;
-        String font;
-        int fontSize = 0;
-        bool bold = false, italic = false, underline = false;
-        std::uint32_t color = 0;
-        int textOpacity = 0;
-        bool outline = false;
-        float outlineSize = 0.0f;
-        std::uint32_t outlineColor = 0;
-        int outlineOpacity = 0;
-        std::uint32_t backgroundColor = 0;
-        int backgroundOpacity = 0;
-    };
-    bool RenderIsCurrent(const String& text) const noexcept;
-    void RememberRender(const String& text);
+    // A frame whose inputs are those of the texture on show, while the texture is still the one
+    // that render made, needs no new render: it would produce the same pixels.
+    bool RenderIsCurrent(const String& text) const noexcept {
+        return renderedTexture && renderedTexture == texture && rendered.Match(*this, text);
+    }
+    // The pixels of `text` in this look: taken from the shared render when that holds them,
+    // rendered otherwise. Whether they are complete and in the texture.
+    bool Render(const String& text);
 
     RenderInputs rendered;
     const Texture* renderedTexture = nullptr;  // null: nothing remembered

@@ -116,8 +116,8 @@ TEST_F(Callbacks, MeasurementFollowsTheFontSetting) {
 }
 
 TEST_F(Callbacks, FontNotFoundWritesNothing) {
-    gdip::FontMakers noFont;
-    noFont.fromLogfontW = [](HDC, const LOGFONTW*, Gdiplus::GpFont**) { return Gdiplus::FontFamilyNotFound; };
+    gdip::Calls noFont;
+    noFont.GdipCreateFontFromLogfontW = [](HDC, const LOGFONTW*, Gdiplus::GpFont**) { return Gdiplus::FontFamilyNotFound; };
     MeasureDefaultText(data, noFont);
     ASSERT_EQ(HostMessageBoxCount(), 1u);
     EXPECT_STREQ(HostGetMessageBox(0)->text, L"Sources.TextSource.FontNotFound");

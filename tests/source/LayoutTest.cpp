@@ -95,7 +95,8 @@ protected:
         GdipCreateFromHDC(dc.get(), measuring.put());
         GdipSetTextRenderingHint(measuring.get(), TextRenderingHintAntiAlias);
         GpStringFormat* generic = nullptr;
-        string_format format = MakeStringFormat(generic);
+        string_format format;
+        MakeStringFormat(generic, format);
         const RectF unbounded{0, 0, 0, 0};
         RectF box{0, 0, 0, 0};
         GdipMeasureString(measuring.get(), line.c_str(), static_cast<INT>(line.size()), textFont.get(), &unbounded,

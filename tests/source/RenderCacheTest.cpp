@@ -1,16 +1,106 @@
+#include <algorithm>
+#include <array>
 #include <cstring>
 #include <memory>
 #include <random>
 #include <string>
+#include <type_traits>
+#include <vector>
 
+#include "source/Gdip.h"
 #include "tests/source/SourceFixture.h"
 
 namespace {
 
-using RenderCache = SourceTest;
+// Call number `failAt` of a frame's render (counting every call of the table) fails the way the
+// system's call fails, with an error status or no object; every other call goes to the system.
+struct Fault {
+    static inline int calls = 0;
+    static inline int failAt = -1;
+    static inline bool fired = false;
+    static void Arm(int at) {
+        calls = 0;
+        failAt = at;
+        fired = false;
+    }
+};
 
-// Random frames through two sources: one renders only on change, the other on every frame.
-// After every frame their textures must agree, byte for byte.
+template <auto Member>
+struct Faulty;
+template <typename R, typename... A, R (*gdip::Calls::*Member)(A...)>
+struct Faulty<Member> {
+    static R WINAPI Call(A... args) {
+        if (Fault::calls++ != Fault::failAt) return (gdip::kSystemCalls.*Member)(args...);
+        Fault::fired = true;
+        if constexpr (std::is_same_v<R, Gdiplus::GpStatus>) return Gdiplus::OutOfMemory;
+        else return R{};
+    }
+};
+
+const gdip::Calls kFaulty = [] {
+    gdip::Calls calls;
+#define SONGLIST_FAULTY(scope, fn) calls.fn = &Faulty<&gdip::Calls::fn>::Call;
+    SONGLIST_RENDER_CALLS(SONGLIST_FAULTY)
+#undef SONGLIST_FAULTY
+    return calls;
+}();
+
+// A source that renders on change and its twin with the every-frame renderer, over elements that
+// always hold the same look.
+struct Twins {
+    std::unique_ptr<MorvathThanksImage> cached, plain;
+
+    // One frame of both, with call `failAt` of the cached source's render failing, and the same
+    // call of the plain one's when the cached source got that far. Whether the failure happened.
+    bool Frame(int failAt, bool failTexture) {
+        Fault::Arm(failAt);
+        if (failTexture) HostFailTextureCreation(1);
+        cached->RefreshFrame();
+        const bool fired = Fault::fired;
+        Fault::Arm(fired ? failAt : -1);
+        if (failTexture) HostFailTextureCreation(1);
+        plain->RefreshFrame();
+        HostFailTextureCreation(0);
+        EXPECT_EQ(Fault::fired, fired) << "the twins' renders made the same calls";
+        return fired;
+    }
+
+    testing::AssertionResult Agree() const {
+        if (cached->textureSize.cx != plain->textureSize.cx || cached->textureSize.cy != plain->textureSize.cy)
+            return testing::AssertionFailure() << "sizes differ";
+        if ((cached->texture == nullptr) != (plain->texture == nullptr))
+            return testing::AssertionFailure() << "only one has a texture";
+        if (cached->texture && std::memcmp(HostTexturePixels(cached->texture), HostTexturePixels(plain->texture),
+                                           std::size_t(cached->textureSize.cx) * cached->textureSize.cy * 4) != 0)
+            return testing::AssertionFailure() << "pixels differ";
+        return testing::AssertionSuccess();
+    }
+};
+
+class RenderCache : public SourceTest {
+protected:
+    Twins MakeTwins() {
+        auto element = [&] { return config.GetRootElement()->CreateElement(L"source")->CreateElement(keys::kData); };
+        Twins t{std::unique_ptr<MorvathThanksImage>(Create(element())),
+                std::unique_ptr<MorvathThanksImage>(Create(element()))};
+        t.plain->renderEveryFrame = true;
+        t.cached->calls = t.plain->calls = &kFaulty;
+        return t;
+    }
+};
+
+// What a texture shows now, to tell whether a frame handed pixels over.
+struct Handed {
+    const Texture* texture;
+    long uploads;
+    bool operator==(const Handed& o) const { return texture == o.texture && uploads == o.uploads; }
+};
+Handed State(const MorvathThanksImage& s) { return {s.texture, HostTextureUploads(s.texture)}; }
+
+// Random frames through three pairs of twins whose looks are now equal, now different, with
+// failing render steps and failing texture creation. After every frame each source must hold
+// what its every-frame twin holds, byte for byte, whether it rendered, took the render of
+// another source, or kept what it had.
 TEST_F(RenderCache, AgreesWithTheEveryFrameRenderer) {
     const std::wstring texts[] = {
         L"",
@@ -21,52 +111,69 @@ TEST_F(RenderCache, AgreesWithTheEveryFrameRenderer) {
         L"#1#\r\n a line with spaces at both ends   ",
         L"#0#",
     };
-    struct Key { const wchar_t* key; int low, high; } lookKeys[] = {
-        {keys::kFontSize, 8, 60},       {keys::kBold, 0, 2},          {keys::kItalic, 0, 1},
-        {keys::kUnderline, 0, 1},       {keys::kTextOpacity, 0, 100}, {keys::kOutline, 0, 2},
-        {keys::kOutlineOpacity, 0, 100}, {keys::kBackgroundOpacity, 0, 100}, {keys::kRandomColor, 0, 1},
+    struct Key { const wchar_t* key; int low, high, start; } lookKeys[] = {
+        {keys::kFontSize, 8, 60, 42},         {keys::kBold, 0, 2, 0},         {keys::kItalic, 0, 1, 0},
+        {keys::kUnderline, 0, 1, 0},          {keys::kTextOpacity, 0, 100, 100}, {keys::kOutline, 0, 2, 0},
+        {keys::kOutlineOpacity, 0, 100, 100}, {keys::kBackgroundOpacity, 0, 100, 0}, {keys::kRandomColor, 0, 1, 0},
     };
     const wchar_t* colourKeys[] = {keys::kColor, keys::kOutlineColor, keys::kBackgroundColor, keys::kRandomForeColor};
     const wchar_t* faces[] = {L"宋体", L"Arial", L""};
+    constexpr int kInts = 9, kColours = 4, kCalls = 34;  // more calls than a render makes
+    struct Look {
+        std::array<int, kInts> ints;
+        std::array<int, kColours> colours{-28672, -16777216, -16777216, -1};
+        const wchar_t* face = L"宋体";
+        float outlineWidth = 2.0f;
+    };
+    Look start;
+    for (int k = 0; k < kInts; ++k) start.ints[k] = lookKeys[k].start;
+    auto apply = [&](const Look& look, XElement* e) {
+        for (int k = 0; k < kInts; ++k) e->SetInt(lookKeys[k].key, look.ints[k]);
+        for (int k = 0; k < kColours; ++k) e->SetInt(colourKeys[k], look.colours[k]);
+        e->SetString(keys::kFont, look.face);
+        e->SetFloat(keys::kOutlineSize, look.outlineWidth);
+    };
 
-    XElement* plainData = config.GetRootElement()->CreateElement(L"plain")->CreateElement(keys::kData);
-    std::unique_ptr<MorvathThanksImage> cached(Create(data));
-    std::unique_ptr<MorvathThanksImage> plain(Create(plainData));
-    plain->renderEveryFrame = true;
+    std::vector<Twins> twins;
+    for (int i = 0; i < 3; ++i) twins.push_back(MakeTwins());
+    std::vector<Look> looks(twins.size(), start);
 
     const unsigned seed = 20261208;
     std::mt19937 random(seed);
     auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
-    auto both = [&](auto set) {
-        set(data);
-        set(plainData);
-    };
-    int nullTextures = 0;
+    int nullTextures = 0, failures = 0, lookChanges = 0;
     for (int frame = 0; frame < 240; ++frame) {
         bool failTexture = false;
-        switch (pick(0, 9)) {
+        // A look change goes to every pair (their looks stay as equal as they were) or to one.
+        const int only = pick(0, 1) ? -1 : pick(0, 2);
+        auto change = [&](auto set) {
+            for (std::size_t i = 0; i < looks.size(); ++i)
+                if (only < 0 || only == int(i)) set(looks[i]);
+            ++lookChanges;
+        };
+        switch (pick(0, 10)) {
         case 0:
         case 1:
             block.Write(texts[pick(0, 6)]);
             break;
         case 2: {
-            const Key& k = lookKeys[pick(0, 8)];
-            const int value = pick(k.low, k.high);
-            both([&](XElement* e) { e->SetInt(k.key, value); });
+            const int k = pick(0, kInts - 1);
+            const int value = pick(lookKeys[k].low, lookKeys[k].high);
+            change([&](Look& l) { l.ints[k] = value; });
             break;
         }
         case 3: {
-            const wchar_t* key = colourKeys[pick(0, 3)];
+            const int k = pick(0, kColours - 1);
             const int value = static_cast<int>(random());
-            both([&](XElement* e) { e->SetInt(key, value); });
+            change([&](Look& l) { l.colours[k] = value; });
             break;
         }
         case 4: {
             const wchar_t* face = faces[pick(0, 2)];
             const float width = static_cast<float>(pick(0, 12)) * 0.5f;
-            both([&](XElement* e) {
-                e->SetString(keys::kFont, face);
-                e->SetFloat(keys::kOutlineSize, width);
+            change([&](Look& l) {
+                l.face = face;
+                l.outlineWidth = width;
             });
             break;
         }
@@ -74,26 +181,104 @@ TEST_F(RenderCache, AgreesWithTheEveryFrameRenderer) {
             block.Write(texts[pick(0, 6)]);
             failTexture = true;  // and the host has no texture to give this frame
             break;
+        case 6:
+            looks[pick(1, 2)] = looks[0];  // two pairs show the same again
+            break;
         default:
             break;  // nothing changes
         }
-        if (failTexture) HostFailTextureCreation(1);
-        cached->RefreshFrame();
-        if (failTexture) HostFailTextureCreation(1);
-        plain->RefreshFrame();
-        HostFailTextureCreation(0);
-        nullTextures += cached->texture ? 0 : 1;
-
-        ASSERT_EQ(cached->textureSize.cx, plain->textureSize.cx) << "frame " << frame << ", seed " << seed;
-        ASSERT_EQ(cached->textureSize.cy, plain->textureSize.cy) << "frame " << frame;
-        ASSERT_EQ(cached->texture == nullptr, plain->texture == nullptr) << "frame " << frame;
-        if (cached->texture) {
-            ASSERT_EQ(0, std::memcmp(HostTexturePixels(cached->texture), HostTexturePixels(plain->texture),
-                                     std::size_t(cached->textureSize.cx) * cached->textureSize.cy * 4))
-                << "frame " << frame;
+        for (std::size_t i = 0; i < twins.size(); ++i) {
+            apply(looks[i], twins[i].cached->settings);
+            apply(looks[i], twins[i].plain->settings);
+            failures += twins[i].Frame(pick(0, 3) ? -1 : pick(0, kCalls - 1), failTexture) ? 1 : 0;
+            ASSERT_TRUE(twins[i].Agree()) << "frame " << frame << ", pair " << i << ", seed " << seed;
+            nullTextures += twins[i].cached->texture ? 0 : 1;
         }
     }
     EXPECT_GT(nullTextures, 0) << "the sequence reached a frame without a texture";
+    EXPECT_GT(failures, 20) << "the sequence reached failing steps";
+    EXPECT_GT(lookChanges, 40);
+}
+
+// Each step of a render failing in turn, in looks that take each branch: the failed frame shows
+// what the every-frame renderer shows; the next frame gives the source new pixels even when the
+// failure changed none (its texture is spoilt in between, as a render that went wrong would have
+// left it), and the one after that hands over nothing. A second pair of the same look, refreshed
+// after the failure, must not be given the failed render.
+TEST_F(RenderCache, AFailedStepIsRenderedAgainNextFrame) {
+    Twins failing = MakeTwins(), other = MakeTwins();
+    struct Case { const wchar_t* face; int outline; int steps; } cases[] = {
+        {L"宋体", 0, 23},  // a named font, plain text
+        {L"宋体", 1, 31},  // the outline's path
+        {L"", 0, 22},      // no name: Arial at once
+    };
+    // Two texts, so that one of them takes the branch where only the text's box gets the
+    // background: a line narrower than the smallest bitmap does in any face.
+    const std::wstring texts[] = {L"#1#\r\ni", L"#2#\r\nYesterday\r\n稻香"};
+    for (const auto& c : cases) {
+        for (auto* s : {failing.cached.get(), failing.plain.get(), other.cached.get(), other.plain.get()}) {
+            s->settings->SetString(keys::kFont, c.face);
+            s->settings->SetInt(keys::kOutline, c.outline);
+            s->settings->SetInt(keys::kBackgroundOpacity, 60);
+        }
+        int most = 0;
+        for (const std::wstring& text : texts) {
+            int step = 0;
+            for (;; ++step) {
+                const std::string where = std::to_string(c.outline) + (c.face[0] ? " named" : " Arial") + ", " +
+                                          std::to_string(text.size()) + " units, step " + std::to_string(step);
+                block.Write(L"#0#");
+                failing.Frame(-1, false);
+                other.Frame(-1, false);
+                block.Write(text);
+                if (!failing.Frame(step, false)) break;  // past the render's last call
+                other.Frame(-1, false);
+                ASSERT_TRUE(failing.Agree()) << where;
+                ASSERT_TRUE(other.Agree()) << where;
+
+                MorvathThanksImage& s = *failing.cached;
+                ASSERT_NE(s.texture, nullptr) << where;
+                std::vector<unsigned char> spoilt(std::size_t(s.textureSize.cx) * s.textureSize.cy * 4, 0xA5);
+                s.texture->SetImage(spoilt.data(), GS_IMAGEFORMAT_BGRA, static_cast<UINT>(s.textureSize.cx) * 4);
+                failing.Frame(-1, false);
+                ASSERT_TRUE(failing.Agree()) << where << ": the failed render was taken as complete";
+                const Handed again = State(s);
+                failing.Frame(-1, false);
+                EXPECT_TRUE(State(s) == again) << where << ": a steady frame hands nothing over";
+            }
+            most = std::max(most, step);
+        }
+        EXPECT_GE(most, c.steps) << c.outline << c.face[0] << ": the calls of a render with the background's fill";
+    }
+}
+
+// One render serves every source of its look; only the last render is kept.
+TEST_F(RenderCache, SourcesOfOneLookShareOneRender) {
+    std::vector<Twins> twins;
+    for (int i = 0; i < 3; ++i) twins.push_back(MakeTwins());
+    struct Case { int colours[3]; int renders; } cases[] = {
+        {{1, 1, 1}, 1},
+        {{1, 1, 2}, 2},
+        {{1, 2, 1}, 3},
+        {{1, 2, 3}, 3},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        block.Write(L"#1#\r\n晴天 - 周杰伦 " + std::to_wstring(++n));
+        for (int i = 0; i < 3; ++i) twins[i].cached->settings->SetInt(keys::kColor, c.colours[i]);
+        int renders = 0;
+        for (auto& t : twins) {
+            Fault::Arm(-1);
+            t.cached->RefreshFrame();
+            renders += Fault::calls > 0 ? 1 : 0;
+        }
+        EXPECT_EQ(renders, c.renders) << n;
+        for (auto& t : twins) {
+            Fault::Arm(-1);
+            t.cached->RefreshFrame();
+            EXPECT_EQ(Fault::calls, 0) << n << ": a steady frame renders nothing";
+        }
+    }
 }
 
 }  // namespace

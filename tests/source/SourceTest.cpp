@@ -253,8 +253,8 @@ TEST_F(SongListSource, WithoutAFontTheTextureIsKept) {
     std::unique_ptr<MorvathThanksImage> s(Create(data));
     s->RefreshFrame();
     Texture* kept = s->texture;
-    gdip::FontMakers noGdiFont;
-    noGdiFont.gdiFont = [](const LOGFONTW*) -> HFONT { return nullptr; };
+    gdip::Calls noGdiFont;
+    noGdiFont.CreateFontIndirectW = [](const LOGFONTW*) -> HFONT { return nullptr; };
     UpdateTexture(*s, noGdiFont);
     EXPECT_EQ(s->texture, kept);
     EXPECT_EQ(HostTextureUploads(kept), 0);
@@ -264,9 +264,9 @@ TEST_F(SongListSource, WithoutAGdiplusFontOnlyTheBackgroundShows) {
     block.Write(kList);
     data->SetInt(keys::kBackgroundOpacity, 100);
     std::unique_ptr<MorvathThanksImage> s(Create(data));
-    gdip::FontMakers noGdiplusFont;
-    noGdiplusFont.fromLogfontA = [](HDC, const LOGFONTA*, Gdiplus::GpFont**) { return Gdiplus::FontFamilyNotFound; };
-    noGdiplusFont.fromDc = [](HDC, Gdiplus::GpFont**) { return Gdiplus::FontFamilyNotFound; };
+    gdip::Calls noGdiplusFont;
+    noGdiplusFont.GdipCreateFontFromLogfontA = [](HDC, const LOGFONTA*, Gdiplus::GpFont**) { return Gdiplus::FontFamilyNotFound; };
+    noGdiplusFont.GdipCreateFontFromDC = [](HDC, Gdiplus::GpFont**) { return Gdiplus::FontFamilyNotFound; };
     const std::wstring measureFailed = L"Warning -- TextSource::UpdateTexture: Gdiplus::Graphics::MeasureString failed: ";
     const std::wstring drawFailed = L"Warning -- TextSource::UpdateTexture: Graphics::DrawString failed: ";
     struct Case { int outline; int width; std::vector<std::wstring> warnings; } cases[] = {

@@ -24,6 +24,7 @@
 #include "plugin/Constants.h"
 #include "plugin/PluginState.h"
 #include "source/Callbacks.h"
+#include "source/Gdip.h"
 #include "source/Measure.h"
 #include "source/SongListSource.h"
 
@@ -81,6 +82,11 @@ double Now() {
     return static_cast<double>(t.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart);
 }
 
+Figures Summary(std::vector<double> samples) {
+    std::sort(samples.begin(), samples.end());
+    return {samples[samples.size() / 2], samples[std::min(samples.size() - 1, samples.size() * 95 / 100)]};
+}
+
 // Runs `step` `count` times after a short warm-up; microseconds per call.
 Figures Time(int count, const std::function<void(int)>& step) {
     for (int i = 0; i < 5; ++i) step(i);
@@ -91,8 +97,7 @@ Figures Time(int count, const std::function<void(int)>& step) {
         step(i);
         samples.push_back(Now() - start);
     }
-    std::sort(samples.begin(), samples.end());
-    return {samples[samples.size() / 2], samples[std::min(samples.size() - 1, samples.size() * 95 / 100)]};
+    return Summary(samples);
 }
 
 struct Row {
@@ -122,6 +127,55 @@ public:
     std::vector<std::unique_ptr<MorvathThanksImage>> sources;
     XConfig config;
 };
+
+// Where one render's time goes. The render's calls, timed through the table of calls, mark
+// where each phase begins: the font at the first GDI font, measuring at the measuring graphics,
+// the surface at the second device context, painting at the text brush; the hand-off to the
+// texture begins when the text has been drawn.
+namespace phase {
+enum { kFont, kMeasuring, kSurface, kPainting, kHandOff, kCount };
+double g_start[kCount];
+int g_dcs = 0, g_brushes = 0;
+const gdip::Calls& System() { return gdip::kSystemCalls; }
+void Begin() {
+    for (double& t : g_start) t = 0.0;
+    g_dcs = g_brushes = 0;
+}
+void Mark(int which) {
+    if (g_start[which] == 0.0) g_start[which] = Now();
+}
+gdip::Calls Timed() {
+    gdip::Calls calls;
+    calls.CreateFontIndirectW = [](const LOGFONTW* d) {
+        Mark(kFont);
+        return System().CreateFontIndirectW(d);
+    };
+    calls.GdipCreateFromHDC = [](HDC dc, Gdiplus::GpGraphics** g) {
+        Mark(kMeasuring);
+        return System().GdipCreateFromHDC(dc, g);
+    };
+    calls.CreateCompatibleDC = [](HDC dc) {
+        if (++g_dcs == 2) Mark(kSurface);
+        return System().CreateCompatibleDC(dc);
+    };
+    calls.GdipCreateSolidFill = [](Gdiplus::ARGB c, Gdiplus::GpSolidFill** b) {
+        if (++g_brushes == 1) Mark(kPainting);
+        return System().GdipCreateSolidFill(c, b);
+    };
+    calls.GdipDrawString = [](Gdiplus::GpGraphics* g, const WCHAR* t, INT n, const Gdiplus::GpFont* f,
+                              const Gdiplus::RectF* r, const Gdiplus::GpStringFormat* sf, const Gdiplus::GpBrush* b) {
+        const Gdiplus::GpStatus status = System().GdipDrawString(g, t, n, f, r, sf, b);
+        Mark(kHandOff);
+        return status;
+    };
+    calls.GdipFillPath = [](Gdiplus::GpGraphics* g, Gdiplus::GpBrush* b, Gdiplus::GpPath* p) {
+        const Gdiplus::GpStatus status = System().GdipFillPath(g, b, p);
+        Mark(kHandOff);
+        return status;
+    };
+    return calls;
+}
+}  // namespace phase
 
 std::string Format(double microseconds) {
     char text[32];
@@ -164,7 +218,8 @@ int main(int argc, char** argv) {
     }
 
     // ---- whole frames
-    Figures floor1{}, floor4{}, plainSteady1{}, plainSteady4{}, cachedSteady1{}, cachedSteady4{};
+    Figures floor1{}, floor4{}, plainSteady1{}, plainSteady4{}, cachedSteady1{}, cachedSteady4{}, cachedChanged1{},
+        cachedChanged4{}, fourLooks{}, fourLooksAlone{};
     for (int count : {1, 4}) {
         const std::string n = std::to_string(count) + (count == 1 ? " source" : " sources");
         block.Write(kSettings + L"|" + list20);
@@ -188,15 +243,85 @@ int main(int argc, char** argv) {
             Figures steady = Report(renderer + ", steady frame, " + n, Time(frames, [&](int) { scene.Frame(); }));
             if (everyFrame) (count == 1 ? plainSteady1 : plainSteady4) = steady;
             else (count == 1 ? cachedSteady1 : cachedSteady4) = steady;
-            Report(renderer + ", changed frame, " + n, Time(frames, [&](int i) {
-                       block.Write(kSettings + L"|" + (i % 2 ? list20 : list20b));
-                       scene.Frame();
-                   }));
+            const bool looks = !everyFrame && count > 1;  // the sources share one look unless told otherwise
+            Figures changed = Report(renderer + ", changed frame, " + n + (looks ? ", one look" : ""),
+                                     Time(frames, [&](int i) {
+                                         block.Write(kSettings + L"|" + (i % 2 ? list20 : list20b));
+                                         scene.Frame();
+                                     }));
+            if (!everyFrame) (count == 1 ? cachedChanged1 : cachedChanged4) = changed;
+            if (looks) {
+                // Four looks, so every source renders: against sources that each render on their
+                // own, as every source did on a changed frame before renders were shared, the two
+                // scenes' frames measured in turn. A block without a settings line leaves each
+                // source's look as its element holds it.
+                Scene alone(count, true);
+                alone.Frame();  // the settings line still in the block: the same keys as `scene`
+                for (Scene* each : {&scene, &alone})
+                    for (std::size_t k = 0; k < each->sources.size(); ++k)
+                        each->sources[k]->settings->SetInt(keys::kColor, static_cast<int>(0xFFFF9000u + 0x20 * k));
+                std::vector<double> shared, own;
+                for (int i = 0; i < frames + 5; ++i) {
+                    block.Write(i % 2 ? list20 : list20b);
+                    const double start = Now();
+                    scene.Frame();
+                    const double between = Now();
+                    alone.Frame();
+                    if (i < 5) continue;  // warm-up
+                    shared.push_back(between - start);
+                    own.push_back(Now() - between);
+                }
+                fourLooks = Report(renderer + ", changed frame, " + n + ", four looks", Summary(shared));
+                fourLooksAlone = Report("every-frame renderer, changed frame, " + n +
+                                            ", four looks (in turn with the row above)",
+                                        Summary(own));
+            }
             if (everyFrame) {
                 block.Write(kOutlineSettings + L"|" + list20);
                 Report(renderer + ", outline on, " + n, Time(frames, [&](int) { scene.Frame(); }));
             }
         }
+    }
+
+    // ---- one render, phase by phase: the first of two sources renders a changed text and keeps
+    // it; the second takes it.
+    {
+        const gdip::Calls timed = phase::Timed();
+        Scene scene(2, false);
+        scene.sources[0]->calls = &timed;
+        std::vector<double> samples[phase::kCount + 1];
+        for (int i = 0; i < frames + 5; ++i) {
+            block.Write(kSettings + L"|" + (i % 2 ? list20 : list20b));
+            phase::Begin();
+            scene.sources[0]->RefreshFrame();
+            const double rendered = Now();
+            scene.sources[1]->RefreshFrame();
+            const double taken = Now();
+            if (i < 5) continue;  // warm-up
+            for (int p = 0; p < phase::kCount; ++p)
+                samples[p].push_back((p + 1 < phase::kCount ? phase::g_start[p + 1] : rendered) - phase::g_start[p]);
+            samples[phase::kCount].push_back(taken - rendered);
+        }
+        const char* names[] = {"font (GDI font, string format, GDI+ font)", "measuring",
+                               "surface (DIB section, GDI+ bitmap and graphics)", "painting (background, text)",
+                               "hand-off to the texture, kept for other sources, releases"};
+        for (int p = 0; p < phase::kCount; ++p)
+            Report(std::string("one render (changed text, 1 of 2 sources): ") + names[p], Summary(samples[p]));
+        Report("the other source of that look, taking the render (its whole frame)", Summary(samples[phase::kCount]));
+
+        // What the host's part of a hand-off costs at this size.
+        const int w = scene.sources[0]->textureSize.cx, h = scene.sources[0]->textureSize.cy;
+        std::vector<unsigned char> pixels(std::size_t(w) * h * 4, 0x80);
+        Texture* texture = nullptr;
+        Report("host: a new " + std::to_string(w) + " x " + std::to_string(h) + " texture, the old one deleted",
+               Time(frames, [&](int) {
+                   delete texture;
+                   texture = GS->CreateTexture(w, h, GS_BGRA, pixels.data(), FALSE, FALSE);
+               }));
+        Report("host: SetImage of that texture", Time(frames, [&](int) {
+                   texture->SetImage(pixels.data(), GS_IMAGEFORMAT_BGRA, static_cast<UINT>(w) * 4);
+               }));
+        delete texture;
     }
 
     std::printf("| measured (Wine, 20-line list, 42 px) | median | p95 |\n|---|---|---|\n");
@@ -206,6 +331,10 @@ int main(int argc, char** argv) {
                 plainSteady1.median / cachedSteady1.median, plainSteady4.median / cachedSteady4.median);
     std::printf("steady frame, render on change / floor: %.2fx (1 source), %.2fx (4 sources)\n",
                 cachedSteady1.median / floor1.median, cachedSteady4.median / floor4.median);
+    std::printf("changed frame, render on change, 4 sources of one look / 1 source: %.2fx\n",
+                cachedChanged4.median / cachedChanged1.median);
+    std::printf("changed frame, 4 sources of four looks, render on change / every-frame renderer: %.2fx\n",
+                fourLooks.median / fourLooksAlone.median);
     Gdiplus::GdiplusShutdown(token);
     return 0;
 }
