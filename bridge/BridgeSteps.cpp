@@ -2,8 +2,8 @@
 
 #include "bridge/Commands.h"
 #include "bridge/RuntimeHost.h"
+#include "bridge/SettingsCommandSend.h"
 #include "bridge/SourceWindow.h"
-#include "companion/SettingsCommand.h"
 #include "plugin/Constants.h"
 #include "plugin/HostText.h"
 #include "plugin/PluginState.h"
@@ -32,20 +32,6 @@ HWND EnsureSourceWindow(XElement* settings) {
     settings->SetString(keys::kInnerId, TextOf(record.innerId));
     g_plugin.registry.AppendSourceRecord(record);
     return record.window;
-}
-
-void BridgeRefreshStep(XElement* settings) noexcept {
-    if (!settings || !g_plugin.registry.Count()) return;  // the common case: nothing to allocate
-    try {
-        const SourceRecord* record =
-            g_plugin.registry.FindRecordByInnerId(String(ReadText(settings, keys::kInnerId, L"")));
-        if (!record || !record->text.IsValid()) return;
-        String text(record->text);
-        text.KillSpaces();
-        g_plugin.displayText = text;
-    } catch (...) {
-        // Out of memory: this frame keeps the display text it had.
-    }
 }
 
 void BridgeActivateStep(XElement* settings) {

@@ -4,8 +4,6 @@
 // source's registry record through it.
 //
 // Where the source calls them:
-//   RefreshFrame      BridgeRefreshStep, every frame before the shared block is read, whatever
-//                     the bridge switch (with no records it finds nothing and costs nothing);
 //   ActivateSource    BridgeActivateStep, before the companion launcher, only while
 //                     g_plugin.runtimeHost is set;
 //   DeactivateSource  BridgeDeactivateStep, after "cx"/"cy" are set, only while
@@ -19,8 +17,11 @@
 // nothing (EnsureSourceWindow returns null, BridgeConfigureStep false).
 //
 // EnsureSourceWindow, the activation and the configure steps let std::bad_alloc and
-// std::length_error from the registry through to the source's callback; the refresh and
-// retirement steps never throw.
+// std::length_error from the registry through to the source's callback; the retirement step
+// never throws.
+//
+// The frame has no step of the bridge's: text the companion pushes to a source's window stays in
+// its registry record, and the source shows the shared block's text (see RefreshFrame).
 #include <windows.h>
 
 #include "host/HostApi.h"
@@ -29,9 +30,6 @@
 // written to "innerId". A failed creation gives a record with a null window and "0", and the
 // next call tries again.
 HWND EnsureSourceWindow(XElement* settings);
-
-// Text the companion pushed to the source's window becomes the display text, trimmed.
-void BridgeRefreshStep(XElement* settings) noexcept;
 
 // A source without a usable window gets one and sends its settings ("Set:"); then "start:".
 // Does nothing while no runtime host runs.

@@ -1,6 +1,6 @@
 #include "bridge/Commands.h"
 
-#include "bridge/Registry.h"
+#include "plugin/Registry.h"
 #include "plugin/Constants.h"
 
 String WindowCommand(CTSTR verb, HWND window) {

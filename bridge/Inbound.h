@@ -3,7 +3,7 @@
 // The window procedure decodes the message and calls these; they touch no Win32.
 #include <cstdint>
 
-#include "bridge/Registry.h"
+#include "plugin/Registry.h"
 
 // A WM_COPYDATA code (compared in full) with its decoded payload:
 //   1    the record's text becomes the payload (also for a record without settings);

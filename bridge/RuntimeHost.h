@@ -1,12 +1,8 @@
 #pragma once
 #include <cstdint>
 
-#include "bridge/ClrHosting.h"
+#include "plugin/ClrHosting.h"
 #include "host/HostApi.h"
-
-// Creates the runtime's meta host through mscoree.dll, loaded at run time so the plugin loads
-// where .NET is absent. Stores the creation's HRESULT in `result`; null on any failure.
-ICLRMetaHost* CreateMetaHost(HRESULT& result) noexcept;
 
 // Hosts runtime v4.0.30319 in the process, through the meta host created at load. Called by
 // LoadPlugin, and only while the bridge switch is on. A missing companion assembly is shown to

@@ -9,37 +9,38 @@ set(HOST_SOURCES
   host/XElement.cpp
 )
 
-# Plugin code that decides things and touches no Win32: built and tested natively too.
+# Plugin code that decides things and touches no Win32: built and tested natively too. Grouped by
+# folder, from the ground floor up: plugin/ (what every part uses), companion/, bridge/, source/.
 set(PORTABLE_SOURCES
+  plugin/FailureReports.cpp
+  plugin/Registry.cpp
+  companion/LauncherThrottle.cpp
+  companion/SettingsCommand.cpp
+  companion/SharedBlockParser.cpp
   bridge/Commands.cpp
   bridge/Inbound.cpp
   bridge/Payload.cpp
-  bridge/Registry.cpp
-  companion/LauncherThrottle.cpp
-  companion/SharedBlockParser.cpp
   source/Sizing.cpp
-  companion/SettingsCommand.cpp
-  plugin/FailureReports.cpp
 )
 
-# Plugin code at the Win32, GDI, GDI+ and COM edges.
+# Plugin code at the Win32, GDI, GDI+ and COM edges, and the exports on top (dll/).
 set(WINDOWS_SOURCES
-  companion/Launcher.cpp
-  companion/SharedBlock.cpp
-  plugin/Exports.cpp
   plugin/Handles.cpp
   plugin/PluginState.cpp
+  companion/Launcher.cpp
+  companion/SharedBlock.cpp
+  bridge/BridgeSteps.cpp
+  bridge/FaultGuard.cpp
+  bridge/RuntimeHost.cpp
+  bridge/SettingsCommandSend.cpp
+  bridge/SourceWindow.cpp
   source/Callbacks.cpp
   source/Gdip.cpp
   source/Measure.cpp
   source/Rasteriser.cpp
   source/SharedRender.cpp
   source/SongListSource.cpp
-  bridge/BridgeSteps.cpp
-  bridge/FaultGuard.cpp
-  bridge/RuntimeHost.cpp
-  bridge/SourceWindow.cpp
-  companion/SettingsCommandSend.cpp
+  dll/Exports.cpp
 )
 
 # The companion simulator's decisions (options, the block's text): no Win32, tested natively too.

@@ -33,7 +33,7 @@ target_include_directories(songlist PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(songlist PUBLIC OBSApi gdiplus gdi32 user32 shell32 ole32)
 
 enable_language(RC)
-add_library(TavikSongList SHARED plugin/DllMain.cpp plugin/TavikSongList.def plugin/TavikSongList.rc)
+add_library(TavikSongList SHARED dll/DllMain.cpp dll/TavikSongList.def dll/TavikSongList.rc)
 target_link_libraries(TavikSongList PRIVATE songlist)
 set_target_properties(TavikSongList PROPERTIES PREFIX "" LIBRARY_OUTPUT_DIRECTORY ${PLUGIN_DIR}
                       RUNTIME_OUTPUT_DIRECTORY ${PLUGIN_DIR})

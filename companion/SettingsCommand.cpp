@@ -1,6 +1,6 @@
 #include "companion/SettingsCommand.h"
 
-#include "bridge/Registry.h"
+#include "plugin/Registry.h"
 #include "plugin/Constants.h"
 #include "plugin/HostText.h"
 

@@ -13,8 +13,4 @@
 // The source's "usingASCII" setting (default 0): 1 means the companion sends ANSI payloads.
 [[nodiscard]] int ReadUsingAscii(const XElement& settings) noexcept;
 
-// Builds the command for `settings` and sends it through the runtime bridge: "ASCII" first when
-// "usingASCII" is exactly 1, then the "Set:" command. The process-wide `usingAscii` takes the
-// setting's value even when no runtime host is running (then nothing is sent). A null element
-// does nothing at all. Send failures are left in `lastResult` and not reported.
-void SendSettingsCommand(XElement* settings, std::uint64_t id);
+// Sending it is the bridge's (bridge/SettingsCommandSend.h).

@@ -1,6 +1,7 @@
 #pragma once
-// The companion's shared block, read as text. Plain code over a copy of the block: no system
-// calls, so it builds and is tested natively and fuzzed.
+// The companion's shared block, read as text. Plain code over a copy of the block: Parse makes
+// no calls at all, and Apply calls only the host library (the settings element, and the hotkey
+// through OBSCreateHotkey and OBSDeleteHotkey), so it builds and is tested natively and fuzzed.
 //
 // The block holds UTF-16 text up to a NUL. In settings form it begins "Set|" and carries, in
 // fields separated by runs of "|", the font, twelve look values, the hotkey code and then the

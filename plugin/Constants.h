@@ -66,8 +66,6 @@ inline constexpr const wchar_t* kSourceWindowClass = L"TavikMusic Message-Only-W
 // CS_HREDRAW | CS_VREDRAW, and WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL (never shown).
 inline constexpr unsigned kSourceWindowClassStyle = 0x0003;
 inline constexpr unsigned kSourceWindowStyle = 0x00FF0000;
-// The manifest resource whose activation context the library's windows are made in.
-inline constexpr unsigned kLibraryManifestId = 2;
 
 // Commands to the companion's Command method: a bare word, or a verb and its argument (for
 // the most part the source window's id, see IdText).

@@ -1,9 +1,12 @@
 #pragma once
-#include "bridge/ClrHosting.h"
-#include "bridge/Registry.h"
 #include "host/HostApi.h"
 #include "plugin/FailureReports.h"
+#include "plugin/Registry.h"
 
+// The runtime's interfaces and GDI+'s string format are held, never used, here.
+struct ICLRMetaHost;
+struct ICLRRuntimeInfo;
+struct ICLRRuntimeHost;
 namespace Gdiplus { class GpStringFormat; }
 using GpStringFormatHandle = Gdiplus::GpStringFormat*;
 
@@ -16,7 +19,7 @@ struct PluginState {
     String defaultText;
     String displayText;
     HRESULT lastResult = 0;            // the outcome of the most recent runtime call
-    ICLRMetaHost* metaHost = nullptr;  // created during loading; null when that failed
+    ICLRMetaHost* metaHost = nullptr;  // created during loading (plugin/ClrHosting.h); null when that failed
     String sharedText;
 
     HINSTANCE moduleHandle = nullptr;

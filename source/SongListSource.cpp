@@ -36,8 +36,10 @@ void MorvathThanksImage::RefreshFrame() {
     try {
         const int randomColor = ReadInt(settings, keys::kRandomColor, defaults::kRandomColor);
         const int randomForeColor = ReadInt(settings, keys::kRandomForeColor, defaults::kRandomForeColor);
-        BridgeRefreshStep(settings);  // the block's text below replaces what it sets
         ReadSharedBlock(settings, this);
+        // The text on show is the shared block's, for every source. Text the companion pushes to
+        // a source's window through the bridge stays in that source's registry record and is not
+        // shown: the block's text is the one source of what a frame shows.
         g_plugin.displayText = g_plugin.sharedText;
         ReloadSettings();
         if (randomColor != 0) color = static_cast<std::uint32_t>(randomForeColor);

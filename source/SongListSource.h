@@ -2,9 +2,9 @@
 #include <cstdint>
 
 #include "host/HostApi.h"
-#include "source/SourceBase.h"
 #include "plugin/FailureReports.h"
 #include "source/SharedRender.h"
+#include "source/SourceBase.h"
 
 namespace gdip {
 struct Calls;
@@ -12,8 +12,10 @@ extern const Calls kSystemCalls;
 }  // namespace gdip
 
 // The song-list source: every frame it pulls the companion's shared block, takes the text to
-// show, reloads its look from its settings element and renders the text into its texture,
-// which Draw scales into the host's rectangle.
+// show and reloads its look from its settings element; only when the text or the look changed
+// (or its texture is not the one its last render made) does it render the text into its texture,
+// or take the render another source of the same look made. Draw scales the texture into the
+// host's rectangle.
 class MorvathThanksImage : public SourceBase {
 public:
     struct TextureSize {

@@ -1,5 +1,5 @@
 #include "bridge/BridgeSteps.h"
-#include "companion/SettingsCommand.h"
+#include "bridge/SettingsCommandSend.h"
 #include "host/HostSide.h"
 #include "tests/support/BridgeFixture.h"
 #include "plugin/HostText.h"
@@ -136,20 +136,6 @@ TEST_F(BridgeSteps, RetirementFindsTheRecordAfterTheCompanionRewroteTheInnerId) 
     EXPECT_FALSE(data->HasItem(L"fontSize"));
 }
 
-TEST_F(BridgeSteps, RefreshShowsPushedTextTrimmed) {
-    const String saved = g_plugin.displayText;
-    g_plugin.displayText = L"unchanged";
-    BridgeRefreshStep(data);  // no record
-    OnUi([&] { BridgeActivateStep(data); });
-    BridgeRefreshStep(data);  // a record without text
-    EXPECT_TRUE(g_plugin.displayText == L"unchanged");
-    EXPECT_EQ(SendText(g_plugin.registry.Begin()[0].window, 1, u" \t第一首 - 歌手\r\n第二首\r\n "), 0);
-    BridgeRefreshStep(data);
-    EXPECT_TRUE(g_plugin.displayText == L"第一首 - 歌手\r\n第二首");
-    EXPECT_TRUE(g_plugin.registry.Begin()[0].text == L" \t第一首 - 歌手\r\n第二首\r\n ");  // kept whole
-    g_plugin.displayText = saved;
-}
-
 TEST_F(BridgeSteps, WithoutARuntimeHostOrAnElementNothingHappens) {
     fake.Install();  // the meta host only, as with the switch off
     data->SetInt(L"usingASCII", 1);
@@ -163,7 +149,6 @@ TEST_F(BridgeSteps, WithoutARuntimeHostOrAnElementNothingHappens) {
         configuredNull = BridgeConfigureStep(nullptr);
     });
     BridgeRetireStep(data);
-    BridgeRefreshStep(nullptr);
     EXPECT_FALSE(configured || configuredNull || window);
     EXPECT_TRUE(fake.events.empty());
     EXPECT_EQ(g_plugin.registry.Count(), 0u);

@@ -31,6 +31,17 @@ protected:
     XElement* data = nullptr;
 };
 
+TEST_F(BridgeInTheSource, PushedTextStaysInItsRecordWhileTheBlocksTextIsShown) {
+    std::unique_ptr<MorvathThanksImage> source(Create());
+    OnUi([&] { source->ActivateSource(); });
+    ASSERT_EQ(g_plugin.registry.Count(), 1u);
+    const String shown = g_plugin.sharedText;  // what the block last brought (no companion runs)
+    EXPECT_EQ(SendText(g_plugin.registry.Begin()[0].window, 1, u" \t第一首 - 歌手\r\n第二首\r\n "), 0);
+    source->RefreshFrame();
+    EXPECT_TRUE(g_plugin.registry.Begin()[0].text == L" \t第一首 - 歌手\r\n第二首\r\n ");  // kept whole
+    EXPECT_TRUE(g_plugin.displayText == shown);
+}
+
 TEST_F(BridgeInTheSource, ActivationDeactivationConfigurationAndDestruction) {
     MorvathThanksImage* source = Create();
     OnUi([&] { source->ActivateSource(); });

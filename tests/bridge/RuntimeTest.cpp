@@ -6,7 +6,7 @@
 #include "bridge/RuntimeHost.h"
 #include "host/HostSide.h"
 #include "plugin/Constants.h"
-#include "plugin/Exports.h"
+#include "dll/Exports.h"
 #include "plugin/PluginState.h"
 #include "tests/support/FakeRuntime.h"
 

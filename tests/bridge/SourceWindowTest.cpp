@@ -2,6 +2,7 @@
 
 #include "bridge/BridgeSteps.h"
 #include "bridge/SourceWindow.h"
+#include "dll/Resources.h"
 #include "host/HostSide.h"
 #include "tests/support/BridgeFixture.h"
 #include "plugin/HostText.h"
@@ -183,7 +184,7 @@ TEST_F(SourceWindows, TheHostSurvivesACompanionClosingASourceWindow) {
 TEST(LibraryManifest, DeclaresOnlyAsInvoker) {
     HMODULE dll = LoadLibraryExW(L"plugins\\TavikSongList.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(dll, nullptr);
-    HRSRC resource = FindResourceW(dll, MAKEINTRESOURCEW(2), MAKEINTRESOURCEW(24));
+    HRSRC resource = FindResourceW(dll, MAKEINTRESOURCEW(TAVIK_MANIFEST_ID), MAKEINTRESOURCEW(TAVIK_MANIFEST_TYPE));
     ASSERT_NE(resource, nullptr);
     const char* text = static_cast<const char*>(LockResource(LoadResource(dll, resource)));
     const std::string manifest(text, SizeofResource(dll, resource));

@@ -5,7 +5,7 @@
 
 #include "host/HostSide.h"
 #include "plugin/Constants.h"
-#include "plugin/Exports.h"
+#include "dll/Exports.h"
 #include "plugin/PluginState.h"
 
 namespace {

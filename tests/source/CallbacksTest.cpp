@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "host/HostSide.h"
-#include "plugin/Exports.h"
+#include "dll/Exports.h"
 #include "source/Measure.h"
 #include "source/Rasteriser.h"
 #include "tests/source/SourceFixture.h"

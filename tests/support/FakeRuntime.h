@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "bridge/ClrHosting.h"
+#include "plugin/ClrHosting.h"
 
 class FakeRuntime {
 public:

@@ -1,4 +1,4 @@
-#include "bridge/Registry.h"
+#include "plugin/Registry.h"
 
 #include <cstring>
 #include <new>

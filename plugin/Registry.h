@@ -1,4 +1,7 @@
 #pragma once
+#include <cstddef>
+#include <cstdint>
+
 #include "host/HostApi.h"
 
 // One source known to the bridge: its window, the inner id (the window's decimal text), the
@@ -21,7 +24,9 @@ String WindowIdText(HWND window);
 // by half its size each time. Records are never removed before ReleaseRegistry.
 class SourceRegistry {
 public:
-    static constexpr std::size_t kMaxRecords = 329406144173384850ull;
+    // As many records as the address space could count in bytes: 329406144173384850 records of
+    // 56 bytes on 64-bit Windows.
+    static constexpr std::size_t kMaxRecords = SIZE_MAX / sizeof(SourceRecord);
 
     SourceRegistry() noexcept = default;
     SourceRegistry(const SourceRegistry&) = delete;

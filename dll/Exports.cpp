@@ -1,4 +1,4 @@
-#include "plugin/Exports.h"
+#include "dll/Exports.h"
 
 #include "bridge/RuntimeHost.h"
 #include "plugin/Constants.h"

@@ -1,3 +1,5 @@
+#include "bridge/SettingsCommandSend.h"
+
 #include "bridge/RuntimeHost.h"
 #include "companion/SettingsCommand.h"
 #include "plugin/Constants.h"
