@@ -23,7 +23,9 @@ foreach(lang C CXX)
 endforeach()
 set(CMAKE_LINK_DEF_FILE_FLAG "/def:")
 set(CMAKE_DEPFILE_FLAGS_RC "")
-set(CMAKE_RC_COMPILE_OBJECT "<CMAKE_RC_COMPILER> /nologo <DEFINES> <INCLUDES> <FLAGS> /fo <OBJECT> <SOURCE>")
+# llvm-rc reads any argument that starts with "/" and a letter of its options as that option, so
+# a source under /check or /data would vanish into /C or /D: "--" ends the options.
+set(CMAKE_RC_COMPILE_OBJECT "<CMAKE_RC_COMPILER> /nologo <DEFINES> <INCLUDES> <FLAGS> /fo <OBJECT> -- <SOURCE>")
 # Libraries named without a path are the SDK folder's import libraries: gdiplus is gdiplus.lib.
 set(CMAKE_LINK_LIBRARY_FLAG "")
 set(CMAKE_LINK_LIBRARY_SUFFIX ".lib")
