@@ -12,9 +12,9 @@ String BuildSettingsCommand(const XElement& settings, std::uint64_t id) {
         if (field.textDefault)
             command << ReadText(&settings, field.key, field.textDefault);
         else
-            command << settings.GetInt(field.key, field.intDefault);
+            command << ReadInt(&settings, field.key, field.intDefault);
     }
     return command;
 }
 
-int ReadUsingAscii(const XElement& settings) noexcept { return settings.GetInt(keys::kUsingAscii, 0); }
+int ReadUsingAscii(const XElement& settings) noexcept { return ReadInt(&settings, keys::kUsingAscii, 0); }

@@ -2,20 +2,23 @@
 #include "host/Platform.h"
 #include "host/String.h"
 
-struct Vect2 {
+// The host library's vector types as far as the plugin names them, exported and laid out as
+// there (Vect and Vect4 share their storage with an SSE register: 16 bytes, 16-byte aligned). The
+// host library's default constructors leave the members as they were; these zero them.
+struct HOSTAPI Vect2 {
     float x, y;
     Vect2() : x(0.0f), y(0.0f) {}
     Vect2(float a, float b) : x(a), y(b) {}
 };
-struct Vect {
-    float x, y, z;
-    Vect() : x(0.0f), y(0.0f), z(0.0f) {}
+struct HOSTAPI alignas(16) Vect {
+    float x, y, z, w;
+    Vect() : x(0.0f), y(0.0f), z(0.0f), w(0.0f) {}
 };
-struct Vect4 {
+struct HOSTAPI alignas(16) Vect4 {
     float x, y, z, w;
     Vect4() : x(0.0f), y(0.0f), z(0.0f), w(0.0f) {}
 };
-struct Matrix {
+struct HOSTAPI Matrix {
     Vect x, y, z, t;
 };
 

@@ -298,7 +298,7 @@ unsigned HostColorControlInits() { return g_colorControlInits; }
 HINSTANCE HostColorControlModule() { return g_colorControlModule; }
 
 void STDCALL scpy_n(TCHAR* destination, const TCHAR* source, unsigned int count) {
-    if (!destination) return;
+    if (!destination || count == 0) return;
     unsigned int i = 0;
     if (source)
         for (; i < count && source[i]; ++i) destination[i] = source[i];

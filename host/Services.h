@@ -16,8 +16,9 @@ typedef bool(STDCALL* OBSCONFIGPROC)(XElement* element, bool initializing);
 typedef void(STDCALL* OBSHOTKEYPROC)(DWORD hotkey, UPARAM param, bool down);
 
 // The host's interface, with the host library's leading virtual functions in its order up to
-// RegisterImageSourceClass; the host implements them.
-class HOSTAPI APIInterface {
+// RegisterImageSourceClass; the host implements them. As there, the class itself is not
+// exported: only the pointer API is.
+class APIInterface {
 public:
     virtual void Invalid03() const {}
     virtual ~APIInterface() {}
@@ -45,5 +46,5 @@ HOSTAPI void __cdecl AppWarning(const TCHAR* format, ...);
 HOSTAPI void InitColorControl(HINSTANCE hInstance);
 
 // Copies at most `n` units of `source` into `destination` and terminates it, so the destination
-// needs room for n + 1 units.
+// needs room for n + 1 units; with `n` 0 it writes nothing, not even the terminator.
 HOSTAPI void STDCALL scpy_n(TCHAR* destination, const TCHAR* source, unsigned int n);

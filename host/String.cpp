@@ -7,6 +7,7 @@
 
 #include "host/Alloc.h"
 #include "host/AllocBlocks.h"
+#include "host/Services.h"
 #include "host/Utf.h"
 
 namespace {
@@ -18,9 +19,8 @@ std::size_t UnitLength(CTSTR text) noexcept {
     return n;
 }
 
-bool IsSpace(wchar_t c) noexcept {
-    return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == L'\v' || c == L'\f';
-}
+// What KillSpaces trims: space, tab and the ideographic space; line breaks stay.
+bool IsSpace(wchar_t c) noexcept { return c == L' ' || c == L'\t' || c == L'\x3000'; }
 
 int DigitValue(wchar_t c) noexcept {
     if (c >= L'0' && c <= L'9') return c - L'0';
@@ -29,18 +29,12 @@ int DigitValue(wchar_t c) noexcept {
     return 99;
 }
 
-// The whole text is an integer: an optional sign, then decimal digits, or 0x and hexadecimal
-// digits.
+// The whole text is an optional sign and decimal digits, at least one.
 bool IsIntegerText(CTSTR p) noexcept {
     if (*p == L'+' || *p == L'-') ++p;
-    int limit = 10;
-    if (p[0] == L'0' && (p[1] == L'x' || p[1] == L'X')) {
-        p += 2;
-        limit = 16;
-    }
     if (!*p) return false;
     for (; *p; ++p)
-        if (DigitValue(*p) >= limit) return false;
+        if (*p < L'0' || *p > L'9') return false;
     return true;
 }
 
@@ -53,7 +47,7 @@ String::String() : lpString(nullptr), curLength(0) {}
 
 String::String(const char* text) : String() {
     if (!text || !*text) return;
-    const std::wstring wide = NarrowToWide(text);
+    const std::wstring wide = Utf8ToUtf16(text, std::strlen(text));
     AppendUnits(wide.c_str(), wide.size());
 }
 
@@ -145,7 +139,7 @@ String& String::operator<<(int value) {
     return AppendUnits(out, static_cast<std::size_t>(n));
 }
 
-bool String::Compare(CTSTR text) const {
+BOOL String::Compare(CTSTR text) const {
     CTSTR a = lpString ? lpString : L"";
     CTSTR b = text ? text : L"";
     while (*a && *a == *b) ++a, ++b;
@@ -157,9 +151,7 @@ int String::ToInt(int base) const {
     const wchar_t* p = lpString;
     bool negative = false;
     if (*p == L'+' || *p == L'-') negative = *p++ == L'-';
-    const bool hexPrefix = p[0] == L'0' && (p[1] == L'x' || p[1] == L'X') && DigitValue(p[2]) < 16;
-    if (base == 0) base = hexPrefix ? 16 : (p[0] == L'0' ? 8 : 10);
-    if (base == 16 && hexPrefix) p += 2;
+    if (base == 0) base = p[0] == L'0' ? 8 : 10;
     long long magnitude = 0;
     for (; DigitValue(*p) < base; ++p)
         if (magnitude <= 2147483648LL) magnitude = magnitude * base + DigitValue(*p);
@@ -203,7 +195,11 @@ CTSTR String::GetTokenOffset(int index, TCHAR separator) const {
 
 String String::Left(UINT count) {
     String left;
-    left.AppendUnits(lpString, count < curLength ? count : curLength);
+    if (count > curLength) {
+        AppWarning(L"Bad call to String::Left.  iOffset is bigger than the current length.");
+        return left;
+    }
+    left.AppendUnits(lpString, count);
     return left;
 }
 
@@ -227,6 +223,12 @@ String& String::FindReplace(CTSTR find, CTSTR replace) {
     }
     if (!changed) return *this;
     result.AppendUnits(lpString + copiedTo, curLength - copiedTo);
+    if (!result.lpString) {
+        // Replaced down to nothing: the storage stays, holding an empty text.
+        lpString[0] = 0;
+        curLength = 0;
+        return *this;
+    }
     std::swap(lpString, result.lpString);
     std::swap(curLength, result.curLength);
     return *this;

@@ -11,7 +11,7 @@
 class HOSTAPI String {
 public:
     String();
-    String(const char* text);  // narrow text in the system's ANSI code page (UTF-8 off Windows)
+    String(const char* text);  // narrow text in UTF-8
     String(const wchar_t* text);  // wide text up to its NUL; null gives an empty String
     String(const String& other);
     ~String();
@@ -29,14 +29,15 @@ public:
     String& operator<<(const String& other);
 
     // Equal when both hold the same text up to its first NUL; an empty String equals empty text.
-    bool operator==(const String& other) const { return Compare(other.lpString); }
-    bool operator!=(const String& other) const { return !Compare(other.lpString); }
-    bool operator==(CTSTR text) const { return Compare(text); }
-    bool operator!=(CTSTR text) const { return !Compare(text); }
-    bool Compare(CTSTR text) const;
+    BOOL operator==(const String& other) const { return Compare(other.lpString); }
+    BOOL operator!=(const String& other) const { return !Compare(other.lpString); }
+    BOOL operator==(CTSTR text) const { return Compare(text); }
+    BOOL operator!=(CTSTR text) const { return !Compare(text); }
+    BOOL Compare(CTSTR text) const;
 
-    // Replaces every occurrence of `find`, left to right, without rescanning replaced text. An
-    // empty or null `find` changes nothing.
+    // Replaces every occurrence of `find`, left to right, without rescanning replaced text. A
+    // text replaced down to nothing keeps its storage. An empty or null `find` changes nothing
+    // here; the host library's own loops forever on it, so callers never pass one.
     String& FindReplace(CTSTR find, CTSTR replace);
     // Appends `count` units of `text`, or all of it up to its NUL when `count` is 0.
     String& AppendString(CTSTR text, UINT count = 0);
@@ -48,19 +49,20 @@ public:
     // The text from the start of token `index` (after `index` separators) to the end; null when
     // there are fewer separators. Points into this String.
     CTSTR GetTokenOffset(int index, TCHAR separator = ' ') const;
-    // The first `count` units (all of them when the text is shorter).
+    // The first `count` units; more units than the text holds give an empty String and a warning
+    // in the log.
     String Left(UINT count);
 
-    // The text as an integer in `base` when the whole text is one (an optional sign and at least
-    // one decimal digit, nothing else; base 16 also takes hexadecimal digits), clamped to the
-    // 32-bit range; 0 for any other text.
+    // When the whole text is an optional sign and decimal digits (at least one), those read in
+    // `base` as far as they are its digits (0: a leading 0 means octal), clamped to the 32-bit
+    // range; 0 for any other text.
     int ToInt(int base = 10) const;
 
     BOOL IsEmpty() const { return !lpString || !*lpString || curLength == 0; }
     BOOL IsValid() const { return !IsEmpty(); }
 
-    // Removes white space (space, tab, CR, LF, vertical tab, form feed) from both ends; the count
-    // becomes the length of what is left up to its first NUL.
+    // Removes spaces, tabs and ideographic spaces (U+3000) from both ends, not line breaks; the
+    // count becomes the length of what is left up to its first NUL.
     String& KillSpaces();
 
     TSTR Array() const { return lpString; }

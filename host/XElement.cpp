@@ -1,5 +1,6 @@
 #include "host/XElement.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -94,101 +95,95 @@ CTSTR XElement::GetDataItemName(DWORD index) const { return index < items.size()
 
 namespace {
 
-std::string FloatText(float value) {
-    char buffer[48];
-    std::snprintf(buffer, sizeof buffer, "%.9g", static_cast<double>(value));
-    std::string text(buffer);
-    if (std::isfinite(value) && text.find_first_of(".eE") == std::string::npos) text += ".0";
-    return text;
+// White space as the C runtime's wide classification has it, for the characters a settings
+// value can start with.
+bool IsWideSpace(wchar_t c) noexcept {
+    const unsigned long u = static_cast<unsigned long>(c) & 0xFFFFu;
+    return (u >= 0x09 && u <= 0x0D) || u == 0x20 || u == 0x85 || u == 0xA0 || u == 0x1680 ||
+           (u >= 0x2000 && u <= 0x200A) || u == 0x2028 || u == 0x2029 || u == 0x202F || u == 0x205F ||
+           u == 0x3000;
 }
 
-float ParseFloat(const String& text) noexcept {
-    if (!text.Array()) return 0.0f;
-    std::string narrow = Utf16ToUtf8(text.Array(), text.Length());
-    return std::strtof(narrow.c_str(), nullptr);
+int DigitIn(wchar_t c, int base) noexcept {
+    const int digit = (c >= L'0' && c <= L'9') ? c - L'0'
+                      : (c >= L'a' && c <= L'z') ? c - L'a' + 10
+                      : (c >= L'A' && c <= L'Z') ? c - L'A' + 10 : 99;
+    return digit < base ? digit : -1;
+}
+
+// wcstoul with a 32-bit unsigned long: white space, a sign, the base's prefix (base 0 or 16),
+// digits as far as they go; beyond the range, the largest value; a minus sign negates.
+std::uint32_t ReadUnsigned(CTSTR p, int base) noexcept {
+    while (IsWideSpace(*p)) ++p;
+    bool negative = false;
+    if (*p == L'+' || *p == L'-') negative = *p++ == L'-';
+    const bool prefixed = p[0] == L'0' && (p[1] == L'x' || p[1] == L'X') && DigitIn(p[2], 16) >= 0;
+    if (base == 0) base = prefixed ? 16 : (p[0] == L'0' ? 8 : 10);
+    if (base == 16 && prefixed) p += 2;
+    std::uint64_t value = 0;
+    bool overflow = false;
+    for (int digit; (digit = DigitIn(*p, base)) >= 0; ++p) {
+        value = value * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
+        if (value > 0xFFFFFFFFu) {
+            overflow = true;
+            value = 0xFFFFFFFFu;
+        }
+    }
+    if (overflow) return 0xFFFFFFFFu;
+    const std::uint32_t magnitude = static_cast<std::uint32_t>(value);
+    return negative ? 0u - magnitude : magnitude;
+}
+
+bool SameText(CTSTR text, const wchar_t* word) noexcept {
+    auto fold = [](wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
+    while (*text && fold(*text) == *word) ++text, ++word;
+    return !*text && !*word;
+}
+
+String FormattedNumber(const char* format, double value) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, format, value);
+    return String(buffer);
 }
 
 }  // namespace
 
 CTSTR XElement::GetString(CTSTR itemName, TSTR def) const {
     const Item* item = FindItem(itemName);
-    if (!item) return def;
-    if (!item->textCurrent) {
-        item->text.Clear();
-        if (item->kind == Kind::Int) {
-            item->text << item->intValue;
-        } else {
-            std::string f = FloatText(item->floatValue);
-            for (char c : f) item->text += static_cast<wchar_t>(c);
-        }
-        item->textCurrent = true;
-    }
-    return item->text.Array() ? item->text.Array() : L"";
+    return item ? item->text.Array() : def;
 }
 
 int XElement::GetInt(CTSTR itemName, int def) const {
     const Item* item = FindItem(itemName);
     if (!item) return def;
-    switch (item->kind) {
-    case Kind::Int: return item->intValue;
-    case Kind::Float: {
-        float f = item->floatValue;
-        if (!(f == f)) return 0;
-        if (f >= 2147483647.0f) return 2147483647;
-        if (f <= -2147483648.0f) return -2147483647 - 1;
-        return static_cast<int>(f);
-    }
-    case Kind::Text: break;
-    }
-    // Text: 0x and hexadecimal digits (as colours are written), else a whole decimal integer.
-    CTSTR text = item->text.Array();
-    if (text && text[0] == L'0' && (text[1] == L'x' || text[1] == L'X')) {
-        std::uint32_t value = 0;
-        for (CTSTR p = text + 2; *p; ++p) {
-            const wchar_t c = *p;
-            const int digit = (c >= L'0' && c <= L'9') ? c - L'0'
-                              : (c >= L'a' && c <= L'f') ? c - L'a' + 10
-                              : (c >= L'A' && c <= L'F') ? c - L'A' + 10 : -1;
-            if (digit < 0) break;
-            value = value * 16 + static_cast<std::uint32_t>(digit);
-        }
-        return static_cast<int>(value);
-    }
-    return item->text.ToInt(10);
+    CTSTR text = item->text.Array() ? item->text.Array() : L"";
+    if (text[0] == L'0' && (text[1] == L'x' || text[1] == L'X')) return static_cast<int>(ReadUnsigned(text + 2, 16));
+    if (SameText(text, L"true")) return 1;
+    if (SameText(text, L"false")) return 0;
+    return static_cast<int>(ReadUnsigned(text, 0));
 }
 
 float XElement::GetFloat(CTSTR itemName, float def) const {
     const Item* item = FindItem(itemName);
     if (!item) return def;
-    switch (item->kind) {
-    case Kind::Int: return static_cast<float>(item->intValue);
-    case Kind::Float: return item->floatValue;
-    case Kind::Text: break;
-    }
-    return ParseFloat(item->text);
+    CTSTR text = item->text.Array() ? item->text.Array() : L"";
+    while (IsWideSpace(*text)) ++text;
+    // strtod reads only ASCII: the text up to the first other unit is all it can take.
+    std::string narrow;
+    for (; *text > 0 && *text < 0x80; ++text) narrow += static_cast<char>(*text);
+    return static_cast<float>(std::strtod(narrow.c_str(), nullptr));
 }
 
-void XElement::SetString(CTSTR itemName, CTSTR value) {
-    Item& item = ItemFor(itemName);
-    if (item.kind == Kind::Text && item.text == value) return;
-    item.kind = Kind::Text;
-    item.text = value;
-    item.textCurrent = true;
-}
+void XElement::SetString(CTSTR itemName, CTSTR value) { ItemFor(itemName).text = value; }
 
 void XElement::SetInt(CTSTR itemName, int value) {
-    Item& item = ItemFor(itemName);
-    if (item.kind == Kind::Int && item.intValue == value) return;
-    item.kind = Kind::Int;
-    item.intValue = value;
-    item.textCurrent = false;
+    String text;
+    text << value;
+    ItemFor(itemName).text = text;
 }
 
 void XElement::SetFloat(CTSTR itemName, float value) {
-    Item& item = ItemFor(itemName);
-    item.kind = Kind::Float;
-    item.floatValue = value;
-    item.textCurrent = false;
+    ItemFor(itemName).text = FormattedNumber("%g", static_cast<double>(value));
 }
 
 // ---------------------------------------------------------------- XConfig
@@ -208,6 +203,20 @@ namespace {
 bool IsBareNameChar(unsigned long c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
            c == '.' || c == '-';
+}
+
+// Why a bare value is not a number the file format takes, or null when it is one: a 32-bit
+// integer, or a float with a point, an exponent, "inf" or "nan".
+const char* NumberError(const std::string& token) {
+    if (token.empty() || std::isspace(static_cast<unsigned char>(token[0]))) return "expected a value";
+    char* stop = nullptr;
+    errno = 0;
+    if (token.find_first_of(".eEnN") == std::string::npos) {
+        const long long v = std::strtoll(token.c_str(), &stop, 10);
+        return *stop || errno || v < -2147483648LL || v > 2147483647LL ? "bad integer" : nullptr;
+    }
+    std::strtof(token.c_str(), &stop);
+    return *stop ? "bad number" : nullptr;
 }
 
 void WriteQuoted(std::string& out, const String& text) {
@@ -362,17 +371,8 @@ private:
             while (p < end && !(*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n' || *p == '#' || *p == '}')) ++p;
             std::string token(start, p);
             if (token.empty()) return Fail("expected a value");
-            char* stop = nullptr;
-            errno = 0;
-            if (token.find_first_of(".eEnN") == std::string::npos) {
-                long long v = std::strtoll(token.c_str(), &stop, 10);
-                if (*stop || errno || v < -2147483648LL || v > 2147483647LL) return Fail("bad integer");
-                element->SetInt(name.c_str(), static_cast<int>(v));
-            } else {
-                float v = std::strtof(token.c_str(), &stop);
-                if (*stop) return Fail("bad number");
-                element->SetFloat(name.c_str(), v);
-            }
+            if (const char* wrong = NumberError(token)) return Fail(wrong);
+            element->SetString(name.c_str(), Utf8ToUtf16(token).c_str());
         }
     }
 
@@ -392,11 +392,9 @@ public:
             out += indent;
             WriteName(out, item->name);
             out += ": ";
-            switch (item->kind) {
-            case XElement::Kind::Text: WriteQuoted(out, item->text); break;
-            case XElement::Kind::Int: out += std::to_string(item->intValue); break;
-            case XElement::Kind::Float: out += FloatText(item->floatValue); break;
-            }
+            const std::string text = Utf16ToUtf8(item->text.Array() ? item->text.Array() : L"", item->text.Length());
+            if (!text.empty() && !NumberError(text)) out += text;
+            else WriteQuoted(out, item->text);
             out += '\n';
         }
         for (const XElement* child : element.children) {

@@ -25,11 +25,15 @@ public:
     CTSTR GetName() const { return strName.Array(); }
 };
 
-// A node of the host's settings tree: named values (text, integer, float) and named child
-// elements, each element reaching its parent. Names are compared without regard to case. Values
-// are read with a default, so a missing key is never an error. A value written as one type may be
-// read as another: integers and floats convert; text is read by GetInt as a whole integer (0x and
-// hexadecimal digits, or what String::ToInt takes, else 0) and by GetFloat as strtof reads it.
+// A node of the host's settings tree: named values and named child elements, each element
+// reaching its parent. Names are compared without regard to case (ASCII letters). As in the host
+// library, every value is kept as text: SetInt writes it in decimal, SetFloat as printf's %g does
+// (six significant digits), and every Set writes the value anew even when it is unchanged.
+// GetString gives the text, null for an empty one; GetInt reads "0x" and hexadecimal digits,
+// "true" and "false" (any case), or else an unsigned number in base 0 (a leading 0 means
+// octal) as far as it goes, after leading white space, wrapping into an int; GetFloat reads it
+// as strtod does. A missing name gives the default. The host library's GetInt and GetFloat read
+// an empty value through a null pointer; here they give 0, and callers never rely on either.
 //
 // The element's parent sits where the host library keeps it, so GetParent is the same inline
 // read against either library.
@@ -74,14 +78,9 @@ public:
     CTSTR GetDataItemName(DWORD index) const;
     bool HasItem(CTSTR name) const;
 
-    enum class Kind { Text, Int, Float };
     struct Item {
         String name;
-        Kind kind = Kind::Text;
-        int intValue = 0;
-        float floatValue = 0.0f;
-        mutable String text;              // the value as text (for Kind::Text, the value itself)
-        mutable bool textCurrent = true;  // false while a number has not been formatted
+        String text;
     };
 
 private:
@@ -96,8 +95,9 @@ private:
 //
 //     # a comment line
 //     key: "text value"          text, with \\ \" \n \r \t and \uXXXX escapes
-//     size: 42                   integer
-//     scale: 1.5                 float (always written with a point or an exponent)
+//     size: 42                   a number: a 32-bit integer, or a float with a point or an
+//     scale: 1.5                 exponent, kept as the text written (values that read as
+//                                numbers are written so)
 //     "a name with spaces" {     a child element; names are bare ([A-Za-z0-9_.-]) or quoted
 //         inner: 1
 //     }

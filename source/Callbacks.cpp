@@ -6,6 +6,7 @@
 #include "bridge/BridgeSteps.h"
 #include "companion/Launcher.h"
 #include "plugin/Constants.h"
+#include "plugin/HostText.h"
 #include "plugin/PluginState.h"
 #include "source/Defaults.h"
 #include "source/Measure.h"
@@ -37,8 +38,8 @@ bool Configure(XElement* element) {
     }
     XElement* data = element->GetElement(keys::kData);
     if (!data) data = element->CreateElement(keys::kData);
-    element->SetFloat(keys::kCx, data->GetFloat(keys::kBaseSizeCx, defaults::kBaseSize));
-    element->SetFloat(keys::kCy, data->GetFloat(keys::kBaseSizeCy, defaults::kBaseSize));
+    element->SetFloat(keys::kCx, ReadFloat(data, keys::kBaseSizeCx, defaults::kBaseSize));
+    element->SetFloat(keys::kCy, ReadFloat(data, keys::kBaseSizeCy, defaults::kBaseSize));
 
     // With the bridge running, the companion shows its own form instead; nothing is measured.
     if (g_plugin.runtimeHost) return BridgeConfigureStep(data);
@@ -49,8 +50,8 @@ bool Configure(XElement* element) {
         OBSMessageBox(nullptr, message.Array(), nullptr, 0);
     }
     MeasureDefaultText(data);
-    element->SetFloat(keys::kCx, data->GetFloat(keys::kBaseSizeCx, 0.0f));
-    element->SetFloat(keys::kCy, data->GetFloat(keys::kBaseSizeCy, 0.0f));
+    element->SetFloat(keys::kCx, ReadFloat(data, keys::kBaseSizeCx, 0.0f));
+    element->SetFloat(keys::kCy, ReadFloat(data, keys::kBaseSizeCy, 0.0f));
     return launched == 0;
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 // The GDI+ flat API and an owner per object type.
 #include <windows.h>
+// GDI+'s headers need the COM types, which <windows.h> leaves out under WIN32_LEAN_AND_MEAN (as
+// the host library's own header defines it).
+#include <objidl.h>
 #include <gdiplus.h>
 
 #include "plugin/Handles.h"

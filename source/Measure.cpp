@@ -14,9 +14,9 @@ void MeasureDefaultText(XElement* element) { MeasureDefaultText(element, kSystem
 void MeasureDefaultText(XElement* element, const Calls& calls) {
     if (!element) return;
     const String face(ReadText(element, keys::kFont, defaults::kFont));
-    const int fontSize = element->GetInt(keys::kFontSize, defaults::kFontSize);
-    const bool bold = element->GetInt(keys::kBold, defaults::kBold) != 0;
-    const bool italic = element->GetInt(keys::kItalic, defaults::kItalic) != 0;
+    const int fontSize = ReadInt(element, keys::kFontSize, defaults::kFontSize);
+    const bool bold = ReadInt(element, keys::kBold, defaults::kBold) != 0;
+    const bool italic = ReadInt(element, keys::kItalic, defaults::kItalic) != 0;
     const String text(g_plugin.defaultText);
 
     // No underline and the ANSI character set here, unlike the rendered text's font.

@@ -46,7 +46,7 @@ void MorvathThanksImage::RefreshFrame() {
         if (renderEveryFrame || !RenderIsCurrent(g_plugin.displayText)) {
             // Only a complete render is remembered; a failed one is tried again next frame.
             renderedTexture = nullptr;
-            if (Render(g_plugin.displayText)) {
+            if (RenderText(g_plugin.displayText)) {
                 rendered.Take(*this, g_plugin.displayText);
                 renderedTexture = texture;
             }
@@ -58,7 +58,7 @@ void MorvathThanksImage::RefreshFrame() {
     }
 }
 
-bool MorvathThanksImage::Render(const String& text) {
+bool MorvathThanksImage::RenderText(const String& text) {
     if (renderEveryFrame) return UpdateTexture(*this, *calls);
     if (g_sharedRender.Holds(*this, text))
         return HandOff(*this, g_sharedRender.Pixels(), g_sharedRender.Width(), g_sharedRender.Height());

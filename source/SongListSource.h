@@ -71,7 +71,7 @@ private:
     }
     // The pixels of `text` in this look: taken from the shared render when that holds them,
     // rendered otherwise. Whether they are complete and in the texture.
-    bool Render(const String& text);
+    bool RenderText(const String& text);
 
     RenderInputs rendered;
     const Texture* renderedTexture = nullptr;  // null: nothing remembered

@@ -27,9 +27,11 @@ String Utf8Decoder(const char* bytes, std::size_t count) {
 
 TEST(Payload, Utf16CountedBytesOfAThreeCharacterPayload) {
     // "abc" and its terminator are 8 bytes; 0 to 2 bytes hold less than the text, and the
-    // payload is read no further than its count.
+    // payload is read no further than its count. A count beyond the text keeps all of it (the
+    // host's Left past the end would give nothing).
     const std::pair<std::uint32_t, const wchar_t*> cases[] = {
-        {8, L"abc"}, {6, L"ab"}, {0, L""}, {1, L""}, {2, L"a"}, {3, L"a"}, {4, L"a"}, {5, L"ab"}, {7, L"abc"}};
+        {8, L"abc"}, {6, L"ab"}, {0, L""}, {1, L""}, {2, L"a"}, {3, L"a"}, {4, L"a"}, {5, L"ab"}, {7, L"abc"},
+        {20, L"abc"}};
     for (const auto& [bytes, text] : cases)
         EXPECT_EQ(Text(DecodeUtf16Payload(Block(u"abc", bytes).get(), bytes)), text) << "cbData " << bytes;
 }

@@ -61,10 +61,11 @@ TEST(String, ConcatenatesAndCompares) {
 
 TEST(String, BuildsFromNarrowText) {
     EXPECT_EQ(Units(String("plain ascii")), L"plain ascii");
+    EXPECT_EQ(Units(String("\xE5\xAE\x8B\xE4\xBD\x93")), L"宋体");  // narrow text is UTF-8
     EXPECT_FALSE(String(static_cast<const char*>(nullptr)).IsValid());
 }
 
-TEST(String, ToIntTakesOnlyAWholeNumberAndClamps) {
+TEST(String, ToIntTakesOnlyAWholeDecimalNumberAndClamps) {
     struct Case { const wchar_t* text; int base; int expected; } cases[] = {
         {L"42", 10, 42},           {L"  -17abc", 10, 0},      {L"+5", 10, 5},
         {L"12abc", 10, 0},         {L" 42", 10, 0},           {L"42 ", 10, 0},
@@ -72,16 +73,18 @@ TEST(String, ToIntTakesOnlyAWholeNumberAndClamps) {
         {L"abc", 10, 0},           {L"\t\r\n 9", 10, 0},      {L"2147483647", 10, INT_MAX},
         {L"2147483648", 10, INT_MAX}, {L"4278190080", 10, INT_MAX}, {L"-2147483648", 10, INT_MIN},
         {L"-2147483649", 10, INT_MIN}, {L"99999999999999999999999", 10, INT_MAX},
-        {L"ff", 16, 0},            {L"0x1F", 16, 31},         {L"0x1F", 0, 31},
+        {L"ff", 16, 0},            {L"0x1F", 16, 0},          {L"0x1F", 0, 0},
         {L"017", 0, 15},           {L"12", 3, 5},             {L"- 5", 10, 0},
+        {L"10", 16, 16},           {L"19", 8, 1},
     };
     for (const auto& c : cases) EXPECT_EQ(String(c.text).ToInt(c.base), c.expected) << std::wstring(c.text).c_str();
     EXPECT_EQ(String().ToInt(10), 0);
 }
 
-TEST(String, KillSpacesTrimsBothEnds) {
+TEST(String, KillSpacesTrimsSpacesTabsAndIdeographicSpacesFromBothEnds) {
     struct Case { const wchar_t* in; const wchar_t* out; } cases[] = {
-        {L"  a b  ", L"a b"}, {L"\r\nline\r\n", L"line"}, {L"   ", L""}, {L"x", L"x"}, {L"\tA\r\nB\r\n", L"A\r\nB"},
+        {L"  a b  ", L"a b"}, {L"\r\nline\r\n", L"\r\nline\r\n"}, {L"   ", L""}, {L"x", L"x"},
+        {L"\tA\r\nB\t", L"A\r\nB"}, {L"\x3000歌\x3000", L"歌"},
     };
     for (const auto& c : cases) {
         String s(c.in);
@@ -121,7 +124,8 @@ TEST(String, TokensSplitAtEverySeparator) {
 
 TEST(String, LeftAndFindReplace) {
     EXPECT_EQ(Units(String(L"abcdef").Left(3)), L"abc");
-    EXPECT_EQ(Units(String(L"ab").Left(5)), L"ab");
+    EXPECT_EQ(Units(String(L"ab").Left(2)), L"ab");
+    EXPECT_FALSE(String(L"ab").Left(5).IsValid());  // past the end: nothing
     EXPECT_FALSE(String(L"ab").Left(0).IsValid());
 
     struct Case { const wchar_t* text; const wchar_t* find; const wchar_t* replace; const wchar_t* out; } cases[] = {

@@ -27,12 +27,12 @@ TEST(XElement, TypedValuesConvert) {
     e->SetString(L"f", L"1.5");
     e->SetString(L"t", L"-48");
     e->SetString(L"hex", L"0xFF000000");
-    // Text reads as an integer only when it is one as a whole (or 0x and hexadecimal digits).
+    // Every value is text; an integer is read from its leading digits.
     struct Case { const wchar_t* key; int asInt; float asFloat; const wchar_t* asText; } cases[] = {
         {L"color", -28672, -28672.0f, L"-28672"},
         {L"cx", 401, 401.25f, L"401.25"},
-        {L"n", 0, -17.0f, L"  -17px"},
-        {L"f", 0, 1.5f, L"1.5"},
+        {L"n", -17, -17.0f, L"  -17px"},
+        {L"f", 1, 1.5f, L"1.5"},
         {L"t", -48, -48.0f, L"-48"},
         {L"hex", -16777216, 4278190080.0f, L"0xFF000000"},
     };
@@ -52,6 +52,23 @@ TEST(XElement, TypedValuesConvert) {
     e->SetInt(L"fontsize", 4);
     EXPECT_EQ(e->GetInt(L"FONTSIZE", 0), 4);
     EXPECT_EQ(e->NumDataItems(), 6u);
+}
+
+// The host library gives null for a value stored empty and reads it as a number through that
+// null: the plugin's readers take it as missing.
+TEST(XElement, PluginReadersTakeAnEmptyStoredValueAsMissing) {
+    XConfig config;
+    XElement* e = config.GetRootElement();
+    e->SetString(L"fontSize", L"");
+    e->SetString(L"font", L"");
+    EXPECT_EQ(e->GetString(L"fontSize"), nullptr);
+    EXPECT_EQ(ReadInt(e, L"fontSize", 42), 42);
+    EXPECT_FLOAT_EQ(ReadFloat(e, L"fontSize", 2.0f), 2.0f);
+    EXPECT_STREQ(ReadText(e, L"font", L"宋体"), L"");
+    EXPECT_STREQ(ReadText(e, L"absent", L"宋体"), L"宋体");
+    e->SetString(L"fontSize", L"30");
+    EXPECT_EQ(ReadInt(e, L"fontSize", 42), 30);
+    EXPECT_EQ(ReadInt(nullptr, L"fontSize", 42), 42);
 }
 
 TEST(XElement, ChildrenAndParents) {
