@@ -38,6 +38,10 @@ target_link_libraries(TavikSongList PRIVATE songlist)
 set_target_properties(TavikSongList PROPERTIES PREFIX "" LIBRARY_OUTPUT_DIRECTORY ${PLUGIN_DIR}
                       RUNTIME_OUTPUT_DIRECTORY ${PLUGIN_DIR})
 
+include(${CMAKE_SOURCE_DIR}/cmake/obs-classic.cmake)
+if(OBS_CLASSIC_FOUND)
+  add_subdirectory(tests/obs-classic)
+endif()
 add_subdirectory(tools)
 add_subdirectory(tests)
 

@@ -1,0 +1,3 @@
+// OBS Classic includes its host library's header as "OBSAPI.h" in places; the file is OBSApi.h.
+#pragma once
+#include "OBSApi.h"
