@@ -5,6 +5,8 @@ if(NOT CMAKE_CXX_SIMULATE_ID STREQUAL "MSVC")
   message(FATAL_ERROR "The Windows build is for Microsoft's C++ ABI: configure it with -DCMAKE_TOOLCHAIN_FILE=cmake/clang-msvc-x86_64.cmake")
 endif()
 include(${CMAKE_SOURCE_DIR}/cmake/msvc.cmake)
+# Every module gets its C runtime from attach_runtime, by its TAVIK_CRT property.
+set(CMAKE_CXX_STANDARD_LIBRARIES "")
 add_compile_definitions(UNICODE _UNICODE NOMINMAX)
 
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
@@ -35,8 +37,11 @@ target_link_libraries(songlist PUBLIC OBSApi gdiplus gdi32 user32 shell32 ole32)
 enable_language(RC)
 add_library(TavikSongList SHARED dll/DllMain.cpp dll/TavikSongList.def dll/TavikSongList.rc)
 target_link_libraries(TavikSongList PRIVATE songlist)
+# The plugin runs on Windows' own msvcrt.dll, so it loads where OBS Classic runs with nothing else
+# installed; the same inputs give the same bytes (/Brepro: no time stamp).
 set_target_properties(TavikSongList PROPERTIES PREFIX "" LIBRARY_OUTPUT_DIRECTORY ${PLUGIN_DIR}
-                      RUNTIME_OUTPUT_DIRECTORY ${PLUGIN_DIR})
+                      RUNTIME_OUTPUT_DIRECTORY ${PLUGIN_DIR} TAVIK_CRT msvcrt)
+target_link_options(TavikSongList PRIVATE /Brepro)
 
 add_subdirectory(tools)
 add_subdirectory(tests)
