@@ -42,6 +42,10 @@ target_link_libraries(TavikSongList PRIVATE songlist)
 set_target_properties(TavikSongList PROPERTIES PREFIX "" LIBRARY_OUTPUT_DIRECTORY ${PLUGIN_DIR}
                       RUNTIME_OUTPUT_DIRECTORY ${PLUGIN_DIR} TAVIK_CRT msvcrt)
 target_link_options(TavikSongList PRIVATE /Brepro)
+# The version resource takes the project's version; the resource script is UTF-8.
+target_compile_definitions(TavikSongList PRIVATE TAVIK_VERSION_MAJOR=${PROJECT_VERSION_MAJOR}
+                           TAVIK_VERSION_MINOR=${PROJECT_VERSION_MINOR} TAVIK_VERSION_PATCH=${PROJECT_VERSION_PATCH})
+set_source_files_properties(dll/TavikSongList.rc PROPERTIES COMPILE_OPTIONS /C65001)
 
 add_subdirectory(tools)
 add_subdirectory(tests)
