@@ -47,6 +47,19 @@ target_compile_definitions(TavikSongList PRIVATE TAVIK_VERSION_MAJOR=${PROJECT_V
                            TAVIK_VERSION_MINOR=${PROJECT_VERSION_MINOR} TAVIK_VERSION_PATCH=${PROJECT_VERSION_PATCH})
 set_source_files_properties(dll/TavikSongList.rc PROPERTIES COMPILE_OPTIONS /C65001)
 
+# ---- the archive a streamer unzips into OBS Classic's folder (scripts/make-package.py), named by
+# the project's version; scripts/package copies it to dist/.
+set(PACKAGE_NAME TavikSongList-${PROJECT_VERSION}-win64.zip)
+set(PACKAGE_ZIP ${CMAKE_BINARY_DIR}/dist/${PACKAGE_NAME})
+set(PACKAGE_INPUTS ${CMAKE_SOURCE_DIR}/docs/install-note.txt ${CMAKE_SOURCE_DIR}/LICENSE)
+add_custom_command(OUTPUT ${PACKAGE_ZIP}
+                   COMMAND ${CMAKE_SOURCE_DIR}/scripts/make-package.py ${PACKAGE_ZIP} ${PROJECT_VERSION}
+                           $<TARGET_FILE:TavikSongList> ${PACKAGE_INPUTS}
+                   DEPENDS TavikSongList ${CMAKE_SOURCE_DIR}/scripts/make-package.py ${PACKAGE_INPUTS}
+                   COMMENT "Packaging ${PACKAGE_NAME}")
+add_custom_target(package_zip ALL DEPENDS ${PACKAGE_ZIP})
+file(WRITE ${CMAKE_BINARY_DIR}/dist/package-name.txt "${PACKAGE_NAME}\n")
+
 add_subdirectory(tools)
 add_subdirectory(tests)
 
