@@ -1,5 +1,19 @@
 # Link rules for the Microsoft-ABI build: lld-link directly, no default libraries, our start-up
 # code's entry points, and the C and C++ runtime DLLs' import libraries from the SDK folder.
+
+# The two C runtimes a module can be linked with (the project chooses per module, see
+# cmake/msvc.cmake; anything else built with this toolchain gets the first):
+# - the Universal CRT and the Visual C++ 2015-2022 runtime: libc++ first; vcruntime140 before
+#   ucrtbase, so what both export binds where Windows has it;
+# - Windows' own msvcrt.dll: libc++ without its exception.cpp and the import library of the names
+#   mingw-w64 lists for msvcrt.dll (scripts/sdk); runtime/System*.cpp give the rest.
+set(TAVIK_UCRT_LIBRARIES "${TAVIK_SDK}/lib/libc++.lib" "${TAVIK_SDK}/lib/msvcp140_exceptionptr.lib"
+    "${TAVIK_SDK}/lib/vcruntime140.lib" "${TAVIK_SDK}/lib/ucrtbase.lib" "${TAVIK_SDK}/lib/msvcp140.lib"
+    "${TAVIK_SDK}/lib/kernel32.lib")
+set(TAVIK_MSVCRT_LIBRARIES "${TAVIK_SDK}/lib/libc++-msvcrt.lib" "${TAVIK_SDK}/lib/msvcrt-os.lib"
+    "${TAVIK_SDK}/lib/kernel32.lib")
+list(TRANSFORM TAVIK_UCRT_LIBRARIES REPLACE "(.+)" "\"\\1\"" OUTPUT_VARIABLE quoted)
+list(JOIN quoted " " TAVIK_UCRT_LINK_ITEMS)
 foreach(lang C CXX)
   # Optimised like the other builds, no debug heap or debug runtime in any configuration.
   set(CMAKE_${lang}_FLAGS_DEBUG_INIT "-O0 -g -gcodeview")
@@ -17,9 +31,7 @@ foreach(lang C CXX)
   set(CMAKE_${lang}_ARCHIVE_CREATE "<CMAKE_AR> qc <TARGET> <OBJECTS>")
   set(CMAKE_${lang}_ARCHIVE_APPEND "<CMAKE_AR> q <TARGET> <OBJECTS>")
   set(CMAKE_${lang}_ARCHIVE_FINISH "<CMAKE_RANLIB> <TARGET>")
-  # libc++ first; vcruntime140 before ucrtbase, so what both export binds where Windows has it.
-  set(CMAKE_${lang}_STANDARD_LIBRARIES_INIT
-      "\"${TAVIK_SDK}/lib/libc++.lib\" \"${TAVIK_SDK}/lib/msvcp140_exceptionptr.lib\" \"${TAVIK_SDK}/lib/vcruntime140.lib\" \"${TAVIK_SDK}/lib/ucrtbase.lib\" \"${TAVIK_SDK}/lib/msvcp140.lib\" \"${TAVIK_SDK}/lib/kernel32.lib\"")
+  set(CMAKE_${lang}_STANDARD_LIBRARIES_INIT "${TAVIK_UCRT_LINK_ITEMS}")
 endforeach()
 set(CMAKE_LINK_DEF_FILE_FLAG "/def:")
 set(CMAKE_DEPFILE_FLAGS_RC "")

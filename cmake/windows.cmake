@@ -5,6 +5,8 @@ if(NOT CMAKE_CXX_SIMULATE_ID STREQUAL "MSVC")
   message(FATAL_ERROR "The Windows build is for Microsoft's C++ ABI: configure it with -DCMAKE_TOOLCHAIN_FILE=cmake/clang-msvc-x86_64.cmake")
 endif()
 include(${CMAKE_SOURCE_DIR}/cmake/msvc.cmake)
+# Every module gets its C runtime from attach_runtime, by its TAVIK_CRT property.
+set(CMAKE_CXX_STANDARD_LIBRARIES "")
 add_compile_definitions(UNICODE _UNICODE NOMINMAX)
 
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
@@ -35,8 +37,28 @@ target_link_libraries(songlist PUBLIC OBSApi gdiplus gdi32 user32 shell32 ole32)
 enable_language(RC)
 add_library(TavikSongList SHARED dll/DllMain.cpp dll/TavikSongList.def dll/TavikSongList.rc)
 target_link_libraries(TavikSongList PRIVATE songlist)
+# The plugin runs on Windows' own msvcrt.dll, so it loads where OBS Classic runs with nothing else
+# installed; the same inputs give the same bytes (/Brepro: no time stamp).
 set_target_properties(TavikSongList PROPERTIES PREFIX "" LIBRARY_OUTPUT_DIRECTORY ${PLUGIN_DIR}
-                      RUNTIME_OUTPUT_DIRECTORY ${PLUGIN_DIR})
+                      RUNTIME_OUTPUT_DIRECTORY ${PLUGIN_DIR} TAVIK_CRT msvcrt)
+target_link_options(TavikSongList PRIVATE /Brepro)
+# The version resource takes the project's version; the resource script is UTF-8.
+target_compile_definitions(TavikSongList PRIVATE TAVIK_VERSION_MAJOR=${PROJECT_VERSION_MAJOR}
+                           TAVIK_VERSION_MINOR=${PROJECT_VERSION_MINOR} TAVIK_VERSION_PATCH=${PROJECT_VERSION_PATCH})
+set_source_files_properties(dll/TavikSongList.rc PROPERTIES COMPILE_OPTIONS /C65001)
+
+# ---- the archive a streamer unzips into OBS Classic's folder (scripts/make-package.py), named by
+# the project's version; scripts/package copies it to dist/.
+set(PACKAGE_NAME TavikSongList-${PROJECT_VERSION}-win64.zip)
+set(PACKAGE_ZIP ${CMAKE_BINARY_DIR}/dist/${PACKAGE_NAME})
+set(PACKAGE_INPUTS ${CMAKE_SOURCE_DIR}/docs/install-note.txt ${CMAKE_SOURCE_DIR}/LICENSE)
+add_custom_command(OUTPUT ${PACKAGE_ZIP}
+                   COMMAND ${CMAKE_SOURCE_DIR}/scripts/make-package.py ${PACKAGE_ZIP} ${PROJECT_VERSION}
+                           $<TARGET_FILE:TavikSongList> ${PACKAGE_INPUTS}
+                   DEPENDS TavikSongList ${CMAKE_SOURCE_DIR}/scripts/make-package.py ${PACKAGE_INPUTS}
+                   COMMENT "Packaging ${PACKAGE_NAME}")
+add_custom_target(package_zip ALL DEPENDS ${PACKAGE_ZIP})
+file(WRITE ${CMAKE_BINARY_DIR}/dist/package-name.txt "${PACKAGE_NAME}\n")
 
 include(${CMAKE_SOURCE_DIR}/cmake/obs-classic.cmake)
 if(OBS_CLASSIC_FOUND)

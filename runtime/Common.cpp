@@ -1,7 +1,8 @@
 // What every module of ours needs from a C runtime's static part, which Microsoft ships in its
 // own libraries and nobody else does: the sections static constructors are listed in, the TLS
 // directory, thread-safe local statics, the stack probe, the floating-point marker and the
-// type_info vtable. The rest comes from ucrtbase.dll and vcruntime140.dll.
+// type_info vtable. The rest comes from the C runtime DLLs: ucrtbase.dll and vcruntime140.dll, or
+// Windows' own msvcrt.dll with SystemCrt.cpp and SystemCxx.cpp.
 #include <windows.h>
 
 #include "runtime/Startup.h"

@@ -1,6 +1,7 @@
 #pragma once
-// The start-up code of our Microsoft-ABI modules (Common.cpp, Program.cpp, Library.cpp): the
-// UCRT's functions it calls and the tables the compiler and linker fill.
+// The start-up code of our Microsoft-ABI modules (Common.cpp, Program.cpp, Library.cpp,
+// SystemLibrary.cpp): the C runtime's functions it calls (msvcrt.dll has _initterm, not
+// _initterm_e) and the tables the compiler and linker fill.
 #include <corecrt_startup.h>
 
 extern "C" {

@@ -1,7 +1,8 @@
 // The plugin DLL as the host would load it: what it exports, and what it imports from the host
 // library (only names the host library declares, under Microsoft's decoration) and from the
-// system (its DLLs and the C and C++ runtime, nothing of MinGW's). Where OBS Classic's own
-// OBSApi.dll was built (TAVIK_REAL_OBSAPI), its export table is the judge of the host names.
+// system (DLLs that are part of Windows, nothing of MinGW's or of a Visual C++ redistributable).
+// Where OBS Classic's own OBSApi.dll was built (TAVIK_REAL_OBSAPI), its export table is the judge
+// of the host names.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -82,11 +83,11 @@ const std::map<std::string, const char*> kHostLibrary = {
     {"?GS@@3PEAVGraphicsSystem@@EA", "extern GraphicsSystem *GS"},
 };
 
-// The system DLLs and the runtime a streamer's Windows has (the UCRT and the Visual C++
-// 2015-2022 runtime).
+// The DLLs every 64-bit Windows from 7 SP1 on has, the C runtime among them (msvcrt.dll): a
+// streamer needs nothing installed but the host.
 const std::set<std::string> kSystemDlls = {
-    "kernel32.dll", "user32.dll", "gdi32.dll", "gdiplus.dll", "shell32.dll", "ole32.dll", "advapi32.dll",
-    "ucrtbase.dll", "vcruntime140.dll", "msvcp140.dll",
+    "kernel32.dll", "user32.dll", "gdi32.dll", "gdiplus.dll", "shell32.dll", "ole32.dll", "oleaut32.dll",
+    "msvcrt.dll",
 };
 
 std::string Lower(std::string text) {

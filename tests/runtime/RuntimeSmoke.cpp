@@ -1,11 +1,13 @@
 // The start-up code of our programs and DLLs: static constructors and destructors, exit
 // functions of a DLL at unload, thread-safe local statics, thread-local storage, the stack probe,
-// and C++ exceptions within a module and out of a DLL.
+// and C++ exceptions within a module and out of a DLL; a DLL's on both C runtimes.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <iterator>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -75,18 +77,77 @@ TEST(Runtime, CatchesExceptionsByBaseClass) {
     }
 }
 
-TEST(Runtime, DllRunsItsConstructorsAtLoadAndDestructorsAtUnload) {
-    HMODULE dll = LoadLibraryW(L"runtime_smoke_dll.dll");
-    ASSERT_NE(dll, nullptr) << GetLastError();
-    EXPECT_STREQ(Get<const char* (*)()>(dll, "SmokeText")(), "constructed");
+// The smoke DLL on each C runtime: the Universal CRT, and Windows' own msvcrt.dll as the plugin.
+class RuntimeDll : public testing::TestWithParam<const wchar_t*> {
+protected:
+    void SetUp() override {
+        dll = LoadLibraryW(GetParam());
+        ASSERT_NE(dll, nullptr) << GetLastError();
+    }
+    void TearDown() override {
+        if (dll) FreeLibrary(dll);
+    }
+    template <typename T>
+    T Export(const char* name) {
+        auto function = Get<T>(dll, name);
+        EXPECT_NE(function, nullptr) << name;
+        return function;
+    }
+    HMODULE dll = nullptr;
+};
+
+TEST_P(RuntimeDll, RunsItsConstructorsAtLoadAndDestructorsAtUnload) {
+    EXPECT_STREQ(Export<const char* (*)()>("SmokeText")(), "constructed");
     int destroyed = 0;
-    Get<void (*)(int*)>(dll, "SmokeOnUnload")(&destroyed);
+    int localDestroyed = 0;
+    Export<void (*)(int*)>("SmokeOnUnload")(&destroyed);
+    Export<void (*)(int*)>("SmokeLocalStatic")(&localDestroyed);
     try {
-        Get<void (*)(const char*)>(dll, "SmokeThrow")("from the DLL");
+        Export<void (*)(const char*)>("SmokeThrow")("from the DLL");
         ADD_FAILURE() << "no exception";
     } catch (const std::runtime_error& e) {
         EXPECT_STREQ(e.what(), "from the DLL");
     }
     FreeLibrary(dll);
+    dll = nullptr;
     EXPECT_EQ(destroyed, 1);
+    EXPECT_EQ(localDestroyed, 1);
 }
+
+TEST_P(RuntimeDll, CatchesCxxExceptionsInside) {
+    const char* failure = Export<const char* (*)()>("SmokeExceptions")();
+    EXPECT_EQ(failure, nullptr) << failure;
+}
+
+TEST_P(RuntimeDll, HandlesStructuredExceptionsInside) {
+    const char* failure = Export<const char* (*)()>("SmokeStructuredExceptions")();
+    EXPECT_EQ(failure, nullptr) << failure;
+}
+
+// snprintf of "%s %d" with "abc" and 12 (six characters), as the C standard has it: the whole
+// length returned, at most size - 1 characters and the terminator written.
+TEST_P(RuntimeDll, FormatsAsTheStandardSays) {
+    struct Case {
+        std::size_t size;
+        const char* text;  // null: the buffer is not touched
+    };
+    const Case cases[] = {{16, "abc 12"}, {7, "abc 12"}, {6, "abc 1"}, {4, "abc"}, {1, ""}, {0, nullptr}};
+    auto format = Export<int (*)(char*, std::size_t)>("SmokeFormat");
+    for (const Case& c : cases) {
+        char buffer[16];
+        std::fill(std::begin(buffer), std::end(buffer), '#');
+        EXPECT_EQ(format(buffer, c.size), 6) << c.size;
+        if (c.text) {
+            EXPECT_STREQ(buffer, c.text) << c.size;
+        } else {
+            EXPECT_EQ(buffer[0], '#');
+        }
+    }
+    EXPECT_EQ(Export<int (*)()>("SmokePrint")(), 8);
+}
+
+INSTANTIATE_TEST_SUITE_P(CRuntimes, RuntimeDll,
+                         testing::Values(L"runtime_smoke_dll.dll", L"runtime_smoke_dll_msvcrt.dll"),
+                         [](const testing::TestParamInfo<const wchar_t*>& info) {
+                             return info.index == 0 ? std::string("UniversalCrt") : std::string("Msvcrt");
+                         });
