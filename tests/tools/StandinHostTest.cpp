@@ -88,6 +88,45 @@ TEST(StandinHost, RunsFramesComposesAndSavesThePictures) {
     EXPECT_FLOAT_EQ(box->GetFloat(L"cx", 0), 40.0f);
 }
 
+// What runs where: the test plugin says in the log on which thread, with how much stack, and
+// whether the scene mutex was held, for each call the host made.
+TEST(StandinHost, CallsEachPluginOperationOnTheHostsThreadUnderTheHostsLock) {
+    CreateDirectoryW(L"standin_out", nullptr);
+    simulator::WriteFileBytes(L"standin_out\\first.txt", "sources {\n \"A\" {\n  class: \"RectSource\"\n }\n}\n");
+    simulator::WriteFileBytes(L"standin_out\\second.txt", "sources {\n \"B\" {\n  class: \"RectSource\"\n }\n}\n");
+    DeleteFileW(L"standin_out\\switched.txt");
+    ProcessResult run = RunProcess(
+        L"standin_host.exe --plugins testplugins --fps 0 --scene standin_out\\first.txt --activate A --start-video"
+        L" --frames 2 --switch-scene standin_out\\second.txt --frames 2 --configure B --add RectSource refusedC"
+        L" --add RectSource D --remove B --stop-video --save-scene standin_out\\switched.txt",
+        30000);
+    ASSERT_EQ(run.exitCode, 0u) << run.output;
+    const std::string ui = ": user-interface thread (1024 KiB stack), scene mutex ";
+    const std::string video = ": another thread (1024 KiB stack), scene mutex ";
+    // In this order; other lines may come between.
+    const std::vector<std::string> expected = {
+        "create A" + ui + "free",       "activate A" + ui + "held",     "first frame A" + video + "held",
+        "create B" + ui + "free",       "deactivate A" + ui + "held",   "activate B" + ui + "held",
+        "destroy A" + ui + "free",      "first frame B" + video + "held", "configure B" + ui + "free",
+        "reload B" + ui + "held",       "configure refusedC" + ui + "free", "configure D" + ui + "free",
+        "create D" + ui + "free",       "activate D" + ui + "held",     "deactivate B" + ui + "held",
+        "destroy B" + ui + "held",      "destroy D" + ui + "free",
+    };
+    std::size_t at = 0;
+    for (const std::string& line : expected) {
+        const std::size_t found = run.output.find("RectSource " + line, at);
+        ASSERT_NE(found, std::string::npos) << "missing or out of order: " << line << "\n" << run.output;
+        at = found;
+    }
+    EXPECT_EQ(run.output.find("create refusedC"), std::string::npos) << "a refused source is not created";
+    XConfig scene;
+    ASSERT_TRUE(scene.Open(L"standin_out\\switched.txt")) << scene.ErrorText();
+    XElement* list = scene.GetRootElement()->GetElement(L"sources");
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->NumElements(), 1u) << "B removed, refusedC never added";
+    EXPECT_STREQ(list->GetElementByID(0)->GetName(), L"D");
+}
+
 TEST(StandinHost, ReportsUnknownOptionsAndMissingSources) {
     ProcessResult run = RunProcess(L"standin_host.exe --quiet --plugins testplugins --bogus", 30000);
     ASSERT_TRUE(run.started);
