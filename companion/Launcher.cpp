@@ -22,7 +22,7 @@ void SendToCompanion(HWND window, UINT message) noexcept {
 int LaunchCompanion() { return LaunchCompanionAt(CalendarSecondsLow32()); }
 
 int LaunchCompanionAt(int now) {
-    if (!PassLaunchThrottle(g_plugin.lastLaunchTime, now)) return -1;
+    if (!PassLaunchThrottle(g_plugin.lastLaunchTime, now)) return kLaunchRefused;
 
     HWND window = FindWindowW(nullptr, names::kCompanionMessageWindow);
     if (!window) window = FindWindowW(nullptr, names::kCompanionMainWindow);

@@ -9,9 +9,13 @@ bool PassLaunchThrottle(int& lastLaunchTime, int now) noexcept;
 // The low 32 bits of the calendar clock's seconds since 1970, as a signed number.
 int CalendarSecondsLow32() noexcept;
 
+// What LaunchCompanion returns when the throttle refused the call: nothing failed, the companion
+// was started or woken less than two seconds before.
+inline constexpr int kLaunchRefused = -1;
+
 // Wakes the companion (message 1129 to the first of its two windows found) or starts its
-// executable. Returns -1 when refused by the throttle, 0 when woken or started, otherwise the
-// system's last-error code after a failed start.
+// executable. Returns kLaunchRefused when refused by the throttle, 0 when woken or started,
+// otherwise the system's last-error code after a failed start.
 int LaunchCompanion();
 // The same at a given time, for tests of the throttle.
 int LaunchCompanionAt(int now);

@@ -44,7 +44,10 @@ bool Configure(XElement* element) {
     // With the bridge running, the companion shows its own form instead; nothing is measured.
     if (g_plugin.runtimeHost) return BridgeConfigureStep(data);
 
-    if (launched != 0) {
+    // A call the throttle refused is no failure: the companion was started or woken moments ago.
+    // The host would delete a source being added whose configuration came back false.
+    const bool failed = launched != 0 && launched != kLaunchRefused;
+    if (failed) {
         String message(names::kLaunchErrorMessage);
         message += names::kSupportGroup;
         OBSMessageBox(nullptr, message.Array(), nullptr, 0);
@@ -52,7 +55,7 @@ bool Configure(XElement* element) {
     MeasureDefaultText(data);
     element->SetFloat(keys::kCx, ReadFloat(data, keys::kBaseSizeCx, 0.0f));
     element->SetFloat(keys::kCy, ReadFloat(data, keys::kBaseSizeCy, 0.0f));
-    return launched == 0;
+    return !failed;
 }
 
 }  // namespace
