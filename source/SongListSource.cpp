@@ -20,13 +20,17 @@ MorvathThanksImage::~MorvathThanksImage() {
         delete texture;
         texture = nullptr;
     }
-    if (g_plugin.hotkeyId != 0) {
-        OBSDeleteHotkey(g_plugin.hotkeyId);
-        g_plugin.hotkeyId = 0;
+    {
+        // After a scene switch this runs without the scene mutex while frames read the block.
+        const std::lock_guard<std::mutex> hotkey(g_plugin.hotkeyLock);
+        if (g_plugin.hotkeyId != 0) {
+            OBSDeleteHotkey(g_plugin.hotkeyId);
+            g_plugin.hotkeyId = 0;
+        }
+        // With the hotkey gone, the next frame of any source registers it again from the block,
+        // even when the companion's key has not changed.
+        g_plugin.currentHotkeyCode = -1;
     }
-    // With the hotkey gone, the next frame of any source registers it again from the block,
-    // even when the companion's key has not changed.
-    g_plugin.currentHotkeyCode = -1;
     g_sharedRender.SourceDestroyed();
 }
 

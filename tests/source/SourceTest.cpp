@@ -1,5 +1,6 @@
 #include <cstring>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "source/Rasteriser.h"
@@ -316,6 +317,47 @@ TEST_F(SongListSource, DestroyingASourceLetsTheNextFrameRegisterTheHotkeyAgain) 
     std::unique_ptr<MorvathThanksImage> c(Create(data));
     c->RefreshFrame();
     EXPECT_EQ(HostHotkeyCount(), before + 1);
+}
+
+// A source destroyed after a scene switch removes the hotkey on the user-interface thread, without
+// the scene mutex, while the video thread's frame may register it anew from the block. Here that
+// frame comes in the middle of the removal: the two must not interleave, or a hotkey is left
+// registered that nothing knows of, and every key press then reaches the companion twice.
+TEST_F(SongListSource, RemovingAndRegisteringTheHotkeyDoNotInterleave) {
+    block.Write(SettingsLine(L"宋体", 42, 0, 100, 0, 0, 0, 0, 0, 0, 2, 0, 100, 65) + L"|" + kList);
+    const unsigned before = HostHotkeyCount();
+    std::unique_ptr<MorvathThanksImage> shown(Create(data));
+    std::unique_ptr<MorvathThanksImage> leaving(Create(config.GetRootElement()->CreateElement(L"old")->CreateElement(keys::kData)));
+    shown->RefreshFrame();
+    ASSERT_EQ(HostHotkeyCount(), before + 1);
+    block.Write(SettingsLine(L"宋体", 42, 0, 100, 0, 0, 0, 0, 0, 0, 2, 0, 100, 66) + L"|" + kList);  // another key
+
+    struct Race {
+        MorvathThanksImage* shown = nullptr;
+        std::thread frame;
+        HANDLE frameDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    } race;
+    race.shown = shown.get();
+    // Called inside the destructor's removal, on this thread: the frame runs on another, and is
+    // given 300 ms to come between (it cannot while the removal holds what it needs).
+    HostSetHotkeyDeleteHook(
+        [](UINT, void* context) {
+            auto* r = static_cast<Race*>(context);
+            if (r->frame.joinable()) return;  // the frame's own removal of the old key
+            r->frame = std::thread([r] {
+                r->shown->RefreshFrame();
+                SetEvent(r->frameDone);
+            });
+            WaitForSingleObject(r->frameDone, 300);
+        },
+        &race);
+    leaving.reset();
+    race.frame.join();
+    HostSetHotkeyDeleteHook(nullptr, nullptr);
+    CloseHandle(race.frameDone);
+    shown->RefreshFrame();
+    EXPECT_EQ(HostHotkeyCount(), before + 1) << "the companion's key registered once";
+    EXPECT_EQ(HostHotkeyKey(g_plugin.hotkeyId), 66u);
 }
 
 TEST_F(SongListSource, TwoSourcesShowTheSameText) {
