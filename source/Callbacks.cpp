@@ -52,7 +52,7 @@ bool Configure(XElement* element) {
         message += names::kSupportGroup;
         OBSMessageBox(nullptr, message.Array(), nullptr, 0);
     }
-    MeasureDefaultText(data);
+    if (!MeasureDefaultText(data)) OBSMessageBox(nullptr, names::kFontNotFoundMessage, nullptr, 0);
     element->SetFloat(keys::kCx, ReadFloat(data, keys::kBaseSizeCx, 0.0f));
     element->SetFloat(keys::kCy, ReadFloat(data, keys::kBaseSizeCy, 0.0f));
     return !failed;

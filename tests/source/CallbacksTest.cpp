@@ -122,15 +122,18 @@ TEST_F(Callbacks, MeasurementFollowsTheFontSetting) {
     MeasureDefaultText(nullptr);  // nothing happens
 }
 
-TEST_F(Callbacks, FontNotFoundWritesNothing) {
+// Changed: the measurement used to show "Sources.TextSource.FontNotFound" itself, also when
+// deactivation measured with the host's scene mutex held. Now it says so to its caller, which
+// tells the user (configure) or the log (deactivation).
+TEST_F(Callbacks, FontNotFoundWritesNothingAndSaysSo) {
     gdip::Calls noFont;
     noFont.GdipCreateFontFromLogfontW = [](HDC, const LOGFONTW*, Gdiplus::GpFont**) { return Gdiplus::FontFamilyNotFound; };
-    MeasureDefaultText(data, noFont);
-    ASSERT_EQ(HostMessageBoxCount(), 1u);
-    EXPECT_STREQ(HostGetMessageBox(0)->text, L"Sources.TextSource.FontNotFound");
-    EXPECT_EQ(HostGetMessageBox(0)->caption, nullptr);
+    EXPECT_FALSE(MeasureDefaultText(data, noFont));
+    EXPECT_EQ(HostMessageBoxCount(), 0u);
     EXPECT_FALSE(data->HasItem(keys::kBaseSizeCx));
     EXPECT_FALSE(data->HasItem(keys::kBaseSizeCy));
+    EXPECT_TRUE(MeasureDefaultText(data));
+    EXPECT_TRUE(data->HasItem(keys::kBaseSizeCx));
 }
 
 }  // namespace

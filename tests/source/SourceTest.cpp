@@ -393,6 +393,30 @@ TEST_F(SongListSource, ActivationWakesTheCompanionAndDeactivationResizes) {
     EXPECT_EQ(element->GetFloat(keys::kCy, 0.0f), cy);
 }
 
+// Changed: deactivation, which the host calls with the scene mutex held, used to show
+// "Sources.TextSource.FontNotFound" in a message box when the hint text's font could not be
+// made, so every frame waited until the user clicked. Now it says so in the log and goes on.
+TEST_F(SongListSource, DeactivationWithoutItsFontWarnsInTheLogAndShowsNoBox) {
+    gdip::Calls noFont;
+    noFont.GdipCreateFontFromLogfontW = [](HDC, const LOGFONTW*, Gdiplus::GpFont**) { return Gdiplus::FontFamilyNotFound; };
+    std::unique_ptr<MorvathThanksImage> s(Create(data));
+    s->calls = &noFont;
+    data->SetString(keys::kFont, L"缺失字体");
+    struct Case { const wchar_t* stored; float size; } cases[] = {{nullptr, 0.0f}, {L"123.5", 123.5f}};
+    for (const Case& c : cases) {
+        if (c.stored) data->SetString(keys::kBaseSizeCx, c.stored);
+        HostClearLog();
+        API->EnterSceneMutex();  // as the host calls it
+        s->DeactivateSource();
+        API->LeaveSceneMutex();
+        EXPECT_EQ(HostMessageBoxCount(), 0u);
+        ASSERT_EQ(HostLogLineCount(), 1u);
+        EXPECT_STREQ(HostGetLogLine(0), L"Warning -- MorvathThanksImage::DeactivateSource: "
+                                        L"Sources.TextSource.FontNotFound: \"缺失字体\", the hint text is not measured");
+        EXPECT_EQ(element->GetFloat(keys::kCx, -1.0f), c.size) << "the stored base size, 0 without one";
+    }
+}
+
 TEST_F(SongListSource, GivesBackEveryBlockAndTexture) {
     block.Write(kList);
     std::unique_ptr<MorvathThanksImage> warm(Create(data));  // sizes the shared strings, adds the size keys
