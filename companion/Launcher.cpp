@@ -2,14 +2,21 @@
 
 #include <shellapi.h>
 
+#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
+#include <mutex>
+#include <stdexcept>
 
 #include "plugin/Constants.h"
+#include "plugin/FailureReports.h"
 #include "plugin/Handles.h"
 #include "plugin/PluginState.h"
 
 namespace {
+
+// The configure callback and the background launches both call the launcher.
+std::mutex g_throttleLock;
 
 // Sends without waiting forever: a companion that stopped answering is given up after a while.
 void SendToCompanion(HWND window, UINT message) noexcept {
@@ -22,7 +29,10 @@ void SendToCompanion(HWND window, UINT message) noexcept {
 int LaunchCompanion() { return LaunchCompanionAt(CalendarSecondsLow32()); }
 
 int LaunchCompanionAt(int now) {
-    if (!PassLaunchThrottle(g_plugin.lastLaunchTime, now)) return kLaunchRefused;
+    {
+        const std::lock_guard<std::mutex> hold(g_throttleLock);
+        if (!PassLaunchThrottle(g_plugin.lastLaunchTime, now)) return kLaunchRefused;
+    }
 
     HWND window = FindWindowW(nullptr, names::kCompanionMessageWindow);
     if (!window) window = FindWindowW(nullptr, names::kCompanionMainWindow);
@@ -52,4 +62,83 @@ int LaunchCompanionAt(int now) {
 void OnCompanionHotkey(DWORD /*hotkey*/, UPARAM /*param*/, bool down) noexcept {
     if (down) return;
     if (HWND window = FindWindowW(nullptr, names::kCompanionMainWindow)) SendToCompanion(window, names::kHotkeyMessage);
+}
+
+// ---------------------------------------------------------------- launches in the background
+
+namespace {
+
+struct BackgroundLaunches {
+    std::mutex lock;
+    std::condition_variable changed;
+    HANDLE thread = nullptr;
+    bool pending = false;   // a request waits
+    bool running = false;   // LaunchCompanion runs
+    bool stopping = false;
+    FailureReports failures;  // the thread's own
+};
+BackgroundLaunches g_background;
+
+DWORD WINAPI RunBackgroundLaunches(void*) {
+    BackgroundLaunches& b = g_background;
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> hold(b.lock);
+            b.changed.wait(hold, [] { return g_background.pending || g_background.stopping; });
+            if (b.stopping) return 0;
+            b.pending = false;
+            b.running = true;
+        }
+        // The launch belongs to the activation that asked for it.
+        try {
+            LaunchCompanion();
+            b.failures.Succeeded(HostCall::ActivateSource);
+        } catch (...) {
+            b.failures.Failed(HostCall::ActivateSource);
+        }
+        {
+            const std::lock_guard<std::mutex> hold(b.lock);
+            b.running = false;
+        }
+        b.changed.notify_all();
+    }
+}
+
+}  // namespace
+
+void LaunchCompanionInBackground() {
+    BackgroundLaunches& b = g_background;
+    {
+        const std::lock_guard<std::mutex> hold(b.lock);
+        if (!b.thread) {
+            b.thread = CreateThread(nullptr, 0, RunBackgroundLaunches, nullptr, 0, nullptr);
+            if (!b.thread) throw std::runtime_error("no thread to launch the companion on");
+        }
+        b.pending = true;
+    }
+    b.changed.notify_all();
+}
+
+void StopBackgroundLaunches() noexcept {
+    BackgroundLaunches& b = g_background;
+    HANDLE thread = nullptr;
+    {
+        const std::lock_guard<std::mutex> hold(b.lock);
+        thread = b.thread;
+        if (!thread) return;
+        b.stopping = true;
+        b.pending = false;
+    }
+    b.changed.notify_all();
+    // Bounded: a wake gives up after the send's time-out.
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    const std::lock_guard<std::mutex> hold(b.lock);
+    b.thread = nullptr;
+    b.stopping = false;
+}
+
+bool BackgroundLaunchesIdle() noexcept {
+    const std::lock_guard<std::mutex> hold(g_background.lock);
+    return !g_background.pending && !g_background.running;
 }

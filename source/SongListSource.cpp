@@ -108,7 +108,9 @@ void MorvathThanksImage::ActivateSource() {
         failed = true;
     }
     try {
-        LaunchCompanion();
+        // The host holds the scene mutex here: the companion is woken or started on the
+        // plugin's own thread, so no frame waits for it.
+        LaunchCompanionInBackground();
     } catch (...) {
         failures.Failed(HostCall::ActivateSource);
         failed = true;

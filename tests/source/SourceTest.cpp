@@ -5,6 +5,7 @@
 
 #include "source/Rasteriser.h"
 #include "tests/source/SourceFixture.h"
+#include "tests/support/Launches.h"
 
 namespace {
 
@@ -380,9 +381,11 @@ TEST_F(SongListSource, ActivationWakesTheCompanionAndDeactivationResizes) {
     CompanionWindow main(names::kCompanionMainWindow);
     std::unique_ptr<MorvathThanksImage> s(Create(data));
     s->ActivateSource();
+    ASSERT_TRUE(SettleLaunches());
     ASSERT_EQ(CompanionWindow::Received().size(), 1u);
     EXPECT_EQ(CompanionWindow::Received()[0].message, names::kWakeMessage);
     s->ActivateSource();  // within two seconds: refused, and nothing else happens
+    ASSERT_TRUE(SettleLaunches());
     EXPECT_EQ(CompanionWindow::Received().size(), 1u);
 
     s->DeactivateSource();
@@ -391,6 +394,33 @@ TEST_F(SongListSource, ActivationWakesTheCompanionAndDeactivationResizes) {
     EXPECT_GE(cy, 42.0f);
     EXPECT_EQ(element->GetFloat(keys::kCx, 0.0f), cx);
     EXPECT_EQ(element->GetFloat(keys::kCy, 0.0f), cy);
+}
+
+// Changed: activation, which the host calls with the scene mutex held, used to wake the companion
+// itself and wait for the answer, so a companion that stopped answering held every frame for the
+// send's two-second time-out. Now the wake runs on the plugin's own thread and activation returns
+// at once.
+TEST_F(SongListSource, ActivationDoesNotWaitForACompanionThatDoesNotAnswer) {
+    // The companion's main window, on a thread that handles no message once the window exists.
+    HANDLE made = CreateEventW(nullptr, TRUE, FALSE, nullptr), release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread companion([&] {
+        CompanionWindow main(names::kCompanionMainWindow);
+        SetEvent(made);
+        WaitForSingleObject(release, INFINITE);
+    });
+    WaitForSingleObject(made, INFINITE);
+    std::unique_ptr<MorvathThanksImage> s(Create(data));
+    const ULONGLONG start = GetTickCount64();
+    API->EnterSceneMutex();  // as the host calls it
+    s->ActivateSource();
+    API->LeaveSceneMutex();
+    EXPECT_LT(GetTickCount64() - start, 500u) << "activation waited for the companion";
+    EXPECT_TRUE(SettleLaunches()) << "the wake gives up after the send's time-out";
+    EXPECT_GE(GetTickCount64() - start, 1900u) << "the wake was sent and waited for the companion";
+    SetEvent(release);
+    companion.join();
+    CloseHandle(made);
+    CloseHandle(release);
 }
 
 // Changed: deactivation, which the host calls with the scene mutex held, used to show

@@ -176,6 +176,30 @@ TEST(EndToEnd, TheBlockReachesTheSettingsAndThePicture) {
     EXPECT_GT(background, 1000) << "the half-transparent black background";
 }
 
+// A scene switch with a missing font and a companion that stopped answering a moment before:
+// the old source is deactivated (it measures its hint text) and the new one activated (it wakes
+// the companion) while the host holds the scene mutex. Neither may make the video thread wait:
+// a message box waits for a click (here one second), a wake for the send's two-second time-out.
+TEST(StandinHost, ASceneSwitchDoesNotStopTheFrames) {
+    CreateDirectoryW(L"standin_out", nullptr);
+    const std::string source = "class: \"Tavik直播点歌插件\"\n  data {\n   font: \"缺失字体\"\n  }\n";
+    simulator::WriteFileBytes(L"standin_out\\old.txt", "sources {\n \"A\" {\n  " + source + " }\n}\n");
+    simulator::WriteFileBytes(L"standin_out\\new.txt", "sources {\n \"B\" {\n  " + source + " }\n}\n");
+    simulator::Simulator companion;
+    ASSERT_TRUE(companion.Start(L"--hang-after-ms 2000 --song \"晴天 - 周杰伦\""));
+    ProcessResult run = RunProcess(L"standin_host.exe --quiet --report --fps 60 --message-box-ms 1000 --missing-font 缺失字体"
+                                   L" --scene standin_out\\old.txt --activate A --start-video --sleep 2500"
+                                   L" --switch-scene standin_out\\new.txt --sleep 300 --stop-video",
+                                   60000);
+    companion.Stop();
+    ASSERT_EQ(run.exitCode, 0u) << run.output;
+    const std::string waited = "report: the video thread waited at most ";
+    const std::size_t at = run.output.find(waited);
+    ASSERT_NE(at, std::string::npos) << run.output;
+    EXPECT_LT(std::atof(run.output.c_str() + at + waited.size()), 250.0) << run.output;
+    EXPECT_NE(run.output.find("report: 0 message boxes"), std::string::npos) << run.output;
+}
+
 // A long run: the companion rewrites a rotating list every millisecond while two sources show
 // it, so nearly every frame has a new text to render. Nothing may be warned, and at the end the
 // plugin has given back every allocator block and texture; two sources never hold more than two
