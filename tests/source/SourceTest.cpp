@@ -447,6 +447,50 @@ TEST_F(SongListSource, DeactivationWithoutItsFontWarnsInTheLogAndShowsNoBox) {
     }
 }
 
+// Changed: a settings line with the outline on and a width of 100000 ended the host. The text
+// was laid out half a pen in on both axes, and Wine's GDI+ flattened the glyphs' curves there
+// without end, inside the frame, until the thread's stack (1 MiB on the host's threads) ran out.
+// Now the pen is bounded by the largest bitmap side, as a wider one draws nothing more, and the
+// path is moved there by the world transform instead.
+TEST_F(SongListSource, AHugeOutlineDrawsAsTheLargestBitmapSideOnTheHostsStack) {
+    struct Frame {
+        MorvathThanksImage* source = nullptr;
+        bool done = false;
+        int width = 0, height = 0;
+        std::uint64_t hash = 14695981039346656037u;
+    };
+    auto frameOnAHostThread = [&](int outlineWidth) {
+        block.Write(SettingsLine(L"宋体", 42, -28672, 100, 0, 0, 0, 0, 0, 1, outlineWidth, -16777216, 100, 0) + L"|" + kList);
+        std::unique_ptr<MorvathThanksImage> s(Create(data));
+        Frame f;
+        f.source = s.get();
+        HANDLE thread = CreateThread(
+            nullptr, 1 << 20,
+            [](void* frame) -> DWORD {
+                static_cast<Frame*>(frame)->source->RefreshFrame();
+                static_cast<Frame*>(frame)->done = true;
+                return 0;
+            },
+            &f, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+        if (f.done && s->texture) {
+            f.width = s->textureSize.cx;
+            f.height = s->textureSize.cy;
+            const unsigned char* p = HostTexturePixels(s->texture);
+            for (std::size_t i = 0; i < std::size_t(f.width) * f.height * 4; ++i) f.hash = (f.hash ^ p[i]) * 1099511628211u;
+        }
+        return f;
+    };
+    const Frame huge = frameOnAHostThread(100000);
+    ASSERT_TRUE(huge.done) << "the frame's thread did not come back";
+    EXPECT_EQ(huge.width, 8192);
+    EXPECT_EQ(huge.height, 8192);
+    const Frame largest = frameOnAHostThread(8192);
+    ASSERT_TRUE(largest.done);
+    EXPECT_EQ(huge.hash, largest.hash) << "the wider pen drew something more";
+}
+
 TEST_F(SongListSource, GivesBackEveryBlockAndTexture) {
     block.Write(kList);
     std::unique_ptr<MorvathThanksImage> warm(Create(data));  // sizes the shared strings, adds the size keys
