@@ -262,7 +262,8 @@ void StandinHost::AddSource(const std::wstring& className, const std::wstring& n
     sources.push_back(std::move(source));
 }
 
-bool StandinHost::AddConfiguredSource(const std::wstring& className, const std::wstring& name) {
+bool StandinHost::AddConfiguredSource(const std::wstring& className, const std::wstring& name, bool* accepted) {
+    if (accepted) *accepted = false;
     const HostSourceClass* c = HostFindSourceClass(className.c_str());
     if (!c) {
         Print(L"no class \"" + className + L"\"");
@@ -277,6 +278,7 @@ bool StandinHost::AddConfiguredSource(const std::wstring& className, const std::
         Print(L"add \"" + name + L"\": not accepted, the source was not added");
         return true;
     }
+    if (accepted) *accepted = true;
     auto source = MakeSource(element);
     if (!source) return false;
     SceneLock lock;

@@ -47,7 +47,7 @@ public:
     // "Add source": the class's configure callback with the new element (initialising), without
     // the scene mutex; refused, the element is removed and nothing is created; accepted, the
     // source is created and activated.
-    bool AddConfiguredSource(const std::wstring& className, const std::wstring& name);
+    bool AddConfiguredSource(const std::wstring& className, const std::wstring& name, bool* accepted = nullptr);
     // The configure callback on an existing source, without the scene mutex; accepted, the
     // source reloads its settings with the mutex held. Whether the callback accepted.
     bool Configure(const std::wstring& name, bool* accepted = nullptr);
