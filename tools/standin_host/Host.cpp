@@ -158,8 +158,12 @@ bool StandinHost::LoadPlugins(const std::wstring& directory) {
         Print(L"no plugins in " + directory);
         return true;
     }
+    // A full path: LoadLibrary looks for a relative one in the program's folder before the
+    // working directory, the host's.
+    wchar_t full[MAX_PATH];
+    const std::wstring folder = GetFullPathNameW(directory.c_str(), MAX_PATH, full, nullptr) ? full : directory;
     do {
-        std::wstring file = directory + L"\\" + found.cFileName;
+        std::wstring file = folder + L"\\" + found.cFileName;
         HMODULE module = LoadLibraryW(file.c_str());
         if (!module) {
             Print(L"cannot load " + file + L" (error " + std::to_wstring(GetLastError()) + L")");
