@@ -2,10 +2,8 @@
 
 #include <shellapi.h>
 
-#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
-#include <mutex>
 #include <stdexcept>
 
 #include "plugin/Constants.h"
@@ -16,7 +14,7 @@
 namespace {
 
 // The configure callback and the background launches both call the launcher.
-std::mutex g_throttleLock;
+SRWLOCK g_throttleLock = SRWLOCK_INIT;
 
 // Sends without waiting forever: a companion that stopped answering is given up after a while.
 void SendToCompanion(HWND window, UINT message) noexcept {
@@ -30,7 +28,7 @@ int LaunchCompanion() { return LaunchCompanionAt(CalendarSecondsLow32()); }
 
 int LaunchCompanionAt(int now) {
     {
-        const std::lock_guard<std::mutex> hold(g_throttleLock);
+        const exclusive_lock hold(g_throttleLock);
         if (!PassLaunchThrottle(g_plugin.lastLaunchTime, now)) return kLaunchRefused;
     }
 
@@ -69,8 +67,8 @@ void OnCompanionHotkey(DWORD /*hotkey*/, UPARAM /*param*/, bool down) noexcept {
 namespace {
 
 struct BackgroundLaunches {
-    std::mutex lock;
-    std::condition_variable changed;
+    SRWLOCK lock = SRWLOCK_INIT;
+    CONDITION_VARIABLE changed = CONDITION_VARIABLE_INIT;
     HANDLE thread = nullptr;
     bool pending = false;   // a request waits
     bool running = false;   // LaunchCompanion runs
@@ -83,8 +81,8 @@ DWORD WINAPI RunBackgroundLaunches(void*) {
     BackgroundLaunches& b = g_background;
     for (;;) {
         {
-            std::unique_lock<std::mutex> hold(b.lock);
-            b.changed.wait(hold, [] { return g_background.pending || g_background.stopping; });
+            const exclusive_lock hold(b.lock);
+            while (!b.pending && !b.stopping) SleepConditionVariableSRW(&b.changed, &hold.lock(), INFINITE, 0);
             if (b.stopping) return 0;
             b.pending = false;
             b.running = true;
@@ -97,10 +95,10 @@ DWORD WINAPI RunBackgroundLaunches(void*) {
             b.failures.Failed(HostCall::ActivateSource);
         }
         {
-            const std::lock_guard<std::mutex> hold(b.lock);
+            const exclusive_lock hold(b.lock);
             b.running = false;
         }
-        b.changed.notify_all();
+        WakeAllConditionVariable(&b.changed);
     }
 }
 
@@ -109,36 +107,36 @@ DWORD WINAPI RunBackgroundLaunches(void*) {
 void LaunchCompanionInBackground() {
     BackgroundLaunches& b = g_background;
     {
-        const std::lock_guard<std::mutex> hold(b.lock);
+        const exclusive_lock hold(b.lock);
         if (!b.thread) {
             b.thread = CreateThread(nullptr, 0, RunBackgroundLaunches, nullptr, 0, nullptr);
             if (!b.thread) throw std::runtime_error("no thread to launch the companion on");
         }
         b.pending = true;
     }
-    b.changed.notify_all();
+    WakeAllConditionVariable(&b.changed);
 }
 
 void StopBackgroundLaunches() noexcept {
     BackgroundLaunches& b = g_background;
     HANDLE thread = nullptr;
     {
-        const std::lock_guard<std::mutex> hold(b.lock);
+        const exclusive_lock hold(b.lock);
         thread = b.thread;
         if (!thread) return;
         b.stopping = true;
         b.pending = false;
     }
-    b.changed.notify_all();
+    WakeAllConditionVariable(&b.changed);
     // Bounded: a wake gives up after the send's time-out.
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
-    const std::lock_guard<std::mutex> hold(b.lock);
+    const exclusive_lock hold(b.lock);
     b.thread = nullptr;
     b.stopping = false;
 }
 
 bool BackgroundLaunchesIdle() noexcept {
-    const std::lock_guard<std::mutex> hold(g_background.lock);
+    const exclusive_lock hold(g_background.lock);
     return !g_background.pending && !g_background.running;
 }

@@ -1,6 +1,4 @@
 #pragma once
-#include <mutex>
-
 #include "host/HostApi.h"
 #include "plugin/FailureReports.h"
 #include "plugin/Registry.h"
@@ -34,7 +32,7 @@ struct PluginState {
     // Held while the hotkey is registered or removed and the two fields above change: the block
     // reader registers it on the host's video thread, and a source destroyed after a scene
     // switch removes it on the user-interface thread without the scene mutex.
-    std::mutex hotkeyLock;
+    SRWLOCK hotkeyLock = SRWLOCK_INIT;
     int lastLaunchTime = 0;
     COPYDATASTRUCT* lastCopyData = nullptr;
     GpStringFormatHandle genericFormat = nullptr;

@@ -22,7 +22,7 @@ MorvathThanksImage::~MorvathThanksImage() {
     }
     {
         // After a scene switch this runs without the scene mutex while frames read the block.
-        const std::lock_guard<std::mutex> hotkey(g_plugin.hotkeyLock);
+        const exclusive_lock hotkey(g_plugin.hotkeyLock);
         if (g_plugin.hotkeyId != 0) {
             OBSDeleteHotkey(g_plugin.hotkeyId);
             g_plugin.hotkeyId = 0;
