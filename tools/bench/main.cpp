@@ -252,14 +252,14 @@ int main(int argc, char** argv) {
             if (everyFrame) (count == 1 ? plainSteady1 : plainSteady4) = steady;
             else (count == 1 ? cachedSteady1 : cachedSteady4) = steady;
             const bool looks = !everyFrame && count > 1;  // the sources share one look unless told otherwise
-            Figures changed = Report(renderer + ", changed frame, " + n + (looks ? ", one look" : ""),
-                                     PerFrame(Time(frames / 2, [&](int) {
-                                         for (const std::wstring* list : changedPair) {
-                                             block.Write(kSettings + L"|" + *list);
-                                             scene.Frame();
-                                         }
-                                     })));
-            if (!everyFrame) (count == 1 ? cachedChanged1 : cachedChanged4) = changed;
+            // Render on change: its changed frames of one look are measured below, in turn.
+            if (everyFrame)
+                Report(renderer + ", changed frame, " + n, PerFrame(Time(frames / 2, [&](int) {
+                           for (const std::wstring* list : changedPair) {
+                               block.Write(kSettings + L"|" + *list);
+                               scene.Frame();
+                           }
+                       })));
             if (looks) {
                 // Four looks, so every source renders: against sources that each render on their
                 // own, as every source did on a changed frame before renders were shared, the two
@@ -298,14 +298,32 @@ int main(int argc, char** argv) {
         }
     }
 
-    // ---- one render, phase by phase: the first of two sources renders a changed text and keeps
-    // it; the second takes it.
+    // ---- changed frames rendered on change, of one source and of four sources of one look, and
+    // one render phase by phase (the first of two sources renders a changed text and keeps it,
+    // the second takes it): the three scenes measured in turn, pair by pair, so that whatever
+    // else the machine does weighs on them alike and the rows can be set against each other.
     {
+        block.Write(kSettings + L"|" + list20);
+        Scene one(1, false), four(4, false), scene(2, false);
         const gdip::Calls timed = phase::Timed();
-        Scene scene(2, false);
         scene.sources[0]->calls = &timed;
-        std::vector<double> samples[phase::kCount + 1];
+        const auto changedFrames = [&](Scene& each) {
+            double pairTime = 0.0;
+            for (const std::wstring* list : changedPair) {
+                block.Write(kSettings + L"|" + *list);
+                const double start = Now();
+                each.Frame();
+                pairTime += Now() - start;
+            }
+            return pairTime / 2;
+        };
+        std::vector<double> oneFrames, fourFrames, samples[phase::kCount + 1];
         for (int i = 0; i < frames / 2 + 3; ++i) {
+            const double oneFrame = changedFrames(one), fourFrame = changedFrames(four);
+            if (i >= 3) {  // after the warm-up
+                oneFrames.push_back(oneFrame);
+                fourFrames.push_back(fourFrame);
+            }
             double pair[phase::kCount + 1] = {};
             for (const std::wstring* list : changedPair) {
                 block.Write(kSettings + L"|" + *list);
@@ -321,6 +339,8 @@ int main(int argc, char** argv) {
             if (i < 3) continue;  // warm-up
             for (int p = 0; p <= phase::kCount; ++p) samples[p].push_back(pair[p] / 2);
         }
+        cachedChanged1 = Report("render on change, changed frame, 1 source", Summary(oneFrames));
+        cachedChanged4 = Report("render on change, changed frame, 4 sources, one look", Summary(fourFrames));
         const char* names[] = {"font (GDI font, string format, GDI+ font)", "measuring",
                                "surface (DIB section, GDI+ bitmap and graphics)", "painting (background, text)",
                                "hand-off to the texture, kept for other sources, releases"};
