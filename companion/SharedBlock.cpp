@@ -40,6 +40,7 @@ bool ReadSharedBlock(XElement* settings, ImageSource* source) {
 
     block::Content content;
     block::Parse(copy, count, content);
+    const exclusive_lock hotkey(g_plugin.hotkeyLock);
     return block::Apply(copy, content, settings, g_plugin.currentHotkeyCode, g_plugin.hotkeyId, OnCompanionHotkey,
                         reinterpret_cast<UPARAM>(source), g_plugin.sharedText);
 }

@@ -90,12 +90,42 @@ void Parse(wchar_t* text, std::size_t count, Content& out) noexcept {
 
 namespace block {
 
+namespace {
+
+// Whether the element holds exactly this text under `key`. The host library keeps every value as
+// text (null when absent or empty) and SetInt writes the decimal digits.
+bool Holds(const XElement& settings, CTSTR key, const wchar_t* text) {
+    const wchar_t* held = settings.GetString(key);
+    if (!held) return false;
+    while (*held && *held == *text) ++held, ++text;
+    return *held == *text;
+}
+
+// Values are written only when they differ from what the element holds: the host library
+// reallocates a value on every write, even an unchanged one, and the host's user-interface
+// thread may be reading it (saving the scene) while frames run.
+void SetTextIfChanged(XElement& settings, CTSTR key, const wchar_t* text) {
+    if (!Holds(settings, key, text)) settings.SetString(key, text);
+}
+
+void SetIntIfChanged(XElement& settings, CTSTR key, int value) {
+    wchar_t digits[12];  // "-2147483648" and the NUL
+    wchar_t* p = digits + 11;
+    *p = 0;
+    unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+    do *--p = static_cast<wchar_t>(L'0' + magnitude % 10); while (magnitude /= 10);
+    if (value < 0) *--p = L'-';
+    if (!Holds(settings, key, p)) settings.SetInt(key, value);
+}
+
+}  // namespace
+
 bool Apply(const wchar_t* text, const Content& content, XElement* settings, int& currentHotkeyCode, UINT& hotkeyId,
            OBSHOTKEYPROC proc, UPARAM param, String& sharedText) {
     if (content.settingsApplied) {
         if (settings) {
-            settings->SetString(keys::kFont, text + content.font.offset);  // terminated by Parse
-            for (std::size_t i = 0; i < kLookFields; ++i) settings->SetInt(kLookKeys[i], content.look[i]);
+            SetTextIfChanged(*settings, keys::kFont, text + content.font.offset);  // terminated by Parse
+            for (std::size_t i = 0; i < kLookFields; ++i) SetIntIfChanged(*settings, kLookKeys[i], content.look[i]);
         }
         // A line of 14 fields carries no hotkey code; the registered hotkey stays as it is.
         if (content.hasHotkeyCode && content.hotkeyCode != currentHotkeyCode) {

@@ -61,7 +61,7 @@ void Parse(wchar_t* text, std::size_t count, Content& out) noexcept;
 namespace block {
 
 // Applies parsed content, in this order: the font and the look values to `settings` (when not
-// null); the hotkey, when its code differs from `currentHotkeyCode` (the old hotkey removed, a
+// null), each written only when the element does not hold that value already; the hotkey, when its code differs from `currentHotkeyCode` (the old hotkey removed, a
 // new one registered with `proc` and `param` unless the code is 0, "hotkey" written); then the
 // shown text: lines 2 onward, each followed by CR LF, replace `sharedText` when any line was
 // found. Returns whether a settings line was applied.

@@ -1,6 +1,7 @@
 #include "dll/Exports.h"
 
 #include "bridge/RuntimeHost.h"
+#include "companion/Launcher.h"
 #include "plugin/Constants.h"
 #include "plugin/PluginState.h"
 #include "source/Callbacks.h"
@@ -21,6 +22,7 @@ extern "C" bool LoadPlugin() {
 }
 
 extern "C" void UnloadPlugin() {
+    StopBackgroundLaunches();  // nothing of the plugin may run once the host frees it
     if (!g_plugin.bridgeEnabled) return;
     StopRuntime();
 }

@@ -19,7 +19,8 @@ struct Canvas {
 };
 Canvas g_canvas;
 
-const Texture* g_lastSprite = nullptr;
+// Set by the host's video thread; a texture deleted on another thread clears it.
+std::atomic<const Texture*> g_lastSprite{nullptr};
 float g_lastSpriteRect[4] = {};
 
 constexpr unsigned kLargestSide = 16384;
@@ -32,7 +33,8 @@ public:
         ++g_liveTextures;
     }
     ~HostTexture() override {
-        if (g_lastSprite == this) g_lastSprite = nullptr;
+        const Texture* self = this;
+        g_lastSprite.compare_exchange_strong(self, nullptr);
         std::free(pixels);
         --g_liveTextures;
     }
@@ -162,7 +164,7 @@ long HostTextureUploads(const Texture* texture) { return texture ? AsHost(textur
 long HostLiveTextures() { return g_liveTextures.load(); }
 void HostFailTextureCreation(int count) { g_failTextures = count; }
 
-const Texture* HostLastSpriteTexture() { return g_lastSprite; }
+const Texture* HostLastSpriteTexture() { return g_lastSprite.load(); }
 void HostResetLastSpriteTexture() { g_lastSprite = nullptr; }
 void HostLastSpriteRect(float rect[4]) {
     for (int i = 0; i < 4; ++i) rect[i] = g_lastSpriteRect[i];

@@ -27,16 +27,33 @@ HOSTAPI unsigned HostHotkeyCount();
 HOSTAPI DWORD HostHotkeyKey(UINT id);
 // While set, OBSCreateHotkey registers nothing and returns 0.
 HOSTAPI void HostFailHotkeyCreation(bool fail);
+// The most hotkeys registered at one time since the last reset (which starts from the number
+// registered now).
+HOSTAPI unsigned HostMostHotkeysAtOnce();
+HOSTAPI void HostResetMostHotkeysAtOnce();
+// Called by OBSDeleteHotkey, on the deleting thread, before the hotkey is removed (null: none),
+// so a test can hold a deletion where another thread might come between.
+HOSTAPI void HostSetHotkeyDeleteHook(void (*hook)(UINT id, void* context), void* context);
 
 struct HostMessageBox {
     HWND owner;
     CTSTR text;
     CTSTR caption;  // null when none was given
     UINT flags;
+    bool sceneMutexHeld;  // the calling thread held the scene mutex (API->EnterSceneMutex)
 };
 HOSTAPI unsigned HostMessageBoxCount();
 HOSTAPI const HostMessageBox* HostGetMessageBox(unsigned index);
 HOSTAPI void HostClearMessageBoxes();
+// How long OBSMessageBox blocks its caller, as the host's modal box does until the user clicks
+// (0, the default: it returns at once).
+HOSTAPI void HostSetMessageBoxWait(unsigned milliseconds);
+
+// Whether the calling thread holds the scene mutex.
+HOSTAPI bool HostSceneMutexHeldHere();
+
+// How many values XElement's SetString, SetInt and SetFloat have written, in every element.
+HOSTAPI long HostElementWrites();
 
 // Log lines as written (without the trailing line break), also kept in memory for tests.
 HOSTAPI unsigned HostLogLineCount();

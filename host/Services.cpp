@@ -1,8 +1,11 @@
+#include <atomic>
+#include <chrono>
 #include <cstdarg>
 #include <cstdio>
 #include <cwchar>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "host/HostSide.h"
@@ -23,11 +26,19 @@ struct SourceClassEntry {
 std::vector<SourceClassEntry*> g_classes;
 
 // This host's interface: image-source classes are kept for the host program; it has no scenes
-// of its own to lock or register.
+// of its own to register. The scene mutex is the host program's: it holds it for every frame and
+// around what it does to sources, as the host does, and plugins may take it too.
 class HostApiInterface final : public APIInterface {
 public:
-    void EnterSceneMutex() override { sceneLock.lock(); }
-    void LeaveSceneMutex() override { sceneLock.unlock(); }
+    void EnterSceneMutex() override {
+        sceneLock.lock();
+        if (depth++ == 0) owner = std::this_thread::get_id();
+    }
+    void LeaveSceneMutex() override {
+        if (--depth == 0) owner = std::thread::id();
+        sceneLock.unlock();
+    }
+    bool HeldHere() const { return owner.load() == std::this_thread::get_id(); }
 
     void RegisterSceneClass(CTSTR className, CTSTR, OBSCREATEPROC, OBSCONFIGPROC) override {
         AppWarning(L"APIInterface::RegisterSceneClass: scene classes are not available in this host (%ls)",
@@ -44,6 +55,8 @@ public:
 
 private:
     std::recursive_mutex sceneLock;
+    int depth = 0;  // only changed by the holder
+    std::atomic<std::thread::id> owner{};
 };
 
 HostApiInterface g_api;
@@ -51,6 +64,8 @@ HostApiInterface g_api;
 }  // namespace
 
 APIInterface* API = &g_api;
+
+bool HostSceneMutexHeldHere() { return g_api.HeldHere(); }
 
 unsigned HostSourceClassCount() { return static_cast<unsigned>(g_classes.size()); }
 
@@ -84,6 +99,9 @@ std::mutex g_hotkeyLock;
 std::vector<Hotkey> g_hotkeys;
 UINT g_nextHotkeyId = 1;
 bool g_failHotkeys = false;
+std::size_t g_mostHotkeys = 0;
+void (*g_deleteHook)(UINT, void*) = nullptr;
+void* g_deleteHookContext = nullptr;
 
 }  // namespace
 
@@ -93,10 +111,19 @@ UINT OBSCreateHotkey(DWORD hotkey, OBSHOTKEYPROC proc, UPARAM param) {
     UINT id = g_nextHotkeyId++;
     if (g_nextHotkeyId == 0) g_nextHotkeyId = 1;
     g_hotkeys.push_back({id, hotkey, proc, param});
+    if (g_hotkeys.size() > g_mostHotkeys) g_mostHotkeys = g_hotkeys.size();
     return id;
 }
 
 void OBSDeleteHotkey(UINT hotkeyID) {
+    void (*hook)(UINT, void*) = nullptr;
+    void* context = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(g_hotkeyLock);
+        hook = g_deleteHook;
+        context = g_deleteHookContext;
+    }
+    if (hook) hook(hotkeyID, context);
     std::lock_guard<std::mutex> lock(g_hotkeyLock);
     for (auto it = g_hotkeys.begin(); it != g_hotkeys.end(); ++it) {
         if (it->id == hotkeyID) {
@@ -142,6 +169,22 @@ DWORD HostHotkeyKey(UINT id) {
 void HostFailHotkeyCreation(bool fail) {
     std::lock_guard<std::mutex> lock(g_hotkeyLock);
     g_failHotkeys = fail;
+}
+
+unsigned HostMostHotkeysAtOnce() {
+    std::lock_guard<std::mutex> lock(g_hotkeyLock);
+    return static_cast<unsigned>(g_mostHotkeys);
+}
+
+void HostResetMostHotkeysAtOnce() {
+    std::lock_guard<std::mutex> lock(g_hotkeyLock);
+    g_mostHotkeys = g_hotkeys.size();
+}
+
+void HostSetHotkeyDeleteHook(void (*hook)(UINT, void*), void* context) {
+    std::lock_guard<std::mutex> lock(g_hotkeyLock);
+    g_deleteHook = hook;
+    g_deleteHookContext = context;
 }
 
 // ---------------------------------------------------------------- log
@@ -252,19 +295,25 @@ struct MessageBoxEntry {
 
 std::mutex g_boxLock;
 std::vector<MessageBoxEntry*> g_boxes;
+std::atomic<unsigned> g_boxWaitMs{0};
 
 }  // namespace
 
 int OBSMessageBox(HWND owner, LPCTSTR text, LPCTSTR caption, UINT flags) {
     auto* entry = new MessageBoxEntry{text ? text : L"", caption ? caption : L"", caption != nullptr, {}};
-    entry->view = {owner, entry->text.c_str(), entry->hasCaption ? entry->caption.c_str() : nullptr, flags};
+    entry->view = {owner, entry->text.c_str(), entry->hasCaption ? entry->caption.c_str() : nullptr, flags,
+                   HostSceneMutexHeldHere()};
     {
         std::lock_guard<std::mutex> lock(g_boxLock);
         g_boxes.push_back(entry);
     }
-    WriteLogLine(L"[message box] ", entry->text);
-    return 1;  // IDOK: this host never waits for a click
+    WriteLogLine(entry->view.sceneMutexHeld ? L"[message box, scene mutex held] " : L"[message box] ", entry->text);
+    // Stands for the time the user takes to click; no window is shown.
+    if (const unsigned wait = g_boxWaitMs.load()) std::this_thread::sleep_for(std::chrono::milliseconds(wait));
+    return 1;  // IDOK
 }
+
+void HostSetMessageBoxWait(unsigned milliseconds) { g_boxWaitMs = milliseconds; }
 
 unsigned HostMessageBoxCount() {
     std::lock_guard<std::mutex> lock(g_boxLock);

@@ -36,7 +36,8 @@ extern HOSTAPI APIInterface* API;
 HOSTAPI UINT OBSCreateHotkey(DWORD hotkey, OBSHOTKEYPROC hotkeyProc, UPARAM param);
 HOSTAPI void OBSDeleteHotkey(UINT hotkeyID);
 
-// Shows a message to the user. This host records and logs it and never waits for a click.
+// Shows a message to the user and waits for a click. This host records and logs it, and waits
+// only as long as the host program set (HostSetMessageBoxWait).
 HOSTAPI int OBSMessageBox(HWND hwnd, LPCTSTR text, LPCTSTR caption, UINT flags);
 
 // printf-style wide formats (%d, %u, %ls, ...), written to the host log.

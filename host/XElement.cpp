@@ -1,5 +1,6 @@
 #include "host/XElement.h"
 
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "host/Alloc.h"
+#include "host/HostSide.h"
 #include "host/Utf.h"
 
 // ---------------------------------------------------------------- XElement
@@ -174,15 +176,26 @@ float XElement::GetFloat(CTSTR itemName, float def) const {
     return static_cast<float>(std::strtod(narrow.c_str(), nullptr));
 }
 
-void XElement::SetString(CTSTR itemName, CTSTR value) { ItemFor(itemName).text = value; }
+namespace {
+std::atomic<long> g_valueWrites{0};
+}  // namespace
+
+long HostElementWrites() { return g_valueWrites.load(); }
+
+void XElement::SetString(CTSTR itemName, CTSTR value) {
+    ++g_valueWrites;
+    ItemFor(itemName).text = value;
+}
 
 void XElement::SetInt(CTSTR itemName, int value) {
+    ++g_valueWrites;
     String text;
     text << value;
     ItemFor(itemName).text = text;
 }
 
 void XElement::SetFloat(CTSTR itemName, float value) {
+    ++g_valueWrites;
     ItemFor(itemName).text = FormattedNumber("%g", static_cast<double>(value));
 }
 

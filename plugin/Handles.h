@@ -81,6 +81,20 @@ private:
     bool armed = true;
 };
 
+// Holds a slim reader/writer lock exclusively for a scope. The system's lock rather than the C++
+// library's, whose mutex brings a good part of the library and its runtime into the DLL.
+class exclusive_lock {
+public:
+    explicit exclusive_lock(SRWLOCK& lock) noexcept : held(lock) { AcquireSRWLockExclusive(&held); }
+    ~exclusive_lock() { ReleaseSRWLockExclusive(&held); }
+    exclusive_lock(const exclusive_lock&) = delete;
+    exclusive_lock& operator=(const exclusive_lock&) = delete;
+    SRWLOCK& lock() const noexcept { return held; }
+
+private:
+    SRWLOCK& held;
+};
+
 // A block from the host's allocator, zero-filled, given back when the owner goes.
 class unique_block {
 public:

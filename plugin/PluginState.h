@@ -12,8 +12,8 @@ using GpStringFormatHandle = Gdiplus::GpStringFormat*;
 
 // The one process-wide record. The members that need set-up are declared in the order they are
 // set up when the library loads (the registry first, so its release runs last at unload); the
-// plain values follow. No field is guarded by a lock: each is written on the host threads that
-// the operations owning it run on.
+// plain values follow. No field but the hotkey's is guarded by a lock: each is written on the
+// host threads that the operations owning it run on.
 struct PluginState {
     SourceRegistry registry;
     String defaultText;
@@ -29,6 +29,10 @@ struct PluginState {
     int usingAscii = 0;
     UINT hotkeyId = 0;
     int currentHotkeyCode = -1;
+    // Held while the hotkey is registered or removed and the two fields above change: the block
+    // reader registers it on the host's video thread, and a source destroyed after a scene
+    // switch removes it on the user-interface thread without the scene mutex.
+    SRWLOCK hotkeyLock = SRWLOCK_INIT;
     int lastLaunchTime = 0;
     COPYDATASTRUCT* lastCopyData = nullptr;
     GpStringFormatHandle genericFormat = nullptr;

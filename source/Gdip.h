@@ -38,6 +38,7 @@ using pen = unique_res<null_is_empty<GpPen*, &GdipDeletePen>>;
     X(DllExports::, GdipCreatePath) X(DllExports::, GdipGetFamily) X(DllExports::, GdipGetFontSize)  \
     X(DllExports::, GdipGetFontStyle) X(DllExports::, GdipAddPathString)                             \
     X(DllExports::, GdipCreatePen1) X(DllExports::, GdipSetPenLineJoin)                              \
+    X(DllExports::, GdipTranslateWorldTransform) X(DllExports::, GdipResetWorldTransform)            \
     X(DllExports::, GdipDrawPath) X(DllExports::, GdipFillPath)
 
 // The calls above, each a pointer to the system's function unless replaced. The plugin always

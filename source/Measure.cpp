@@ -9,10 +9,10 @@
 
 using namespace gdip;
 
-void MeasureDefaultText(XElement* element) { MeasureDefaultText(element, kSystemCalls); }
+bool MeasureDefaultText(XElement* element) { return MeasureDefaultText(element, kSystemCalls); }
 
-void MeasureDefaultText(XElement* element, const Calls& calls) {
-    if (!element) return;
+bool MeasureDefaultText(XElement* element, const Calls& calls) {
+    if (!element) return true;
     const String face(ReadText(element, keys::kFont, defaults::kFont));
     const int fontSize = ReadInt(element, keys::kFontSize, defaults::kFontSize);
     const bool bold = ReadInt(element, keys::kBold, defaults::kBold) != 0;
@@ -30,10 +30,7 @@ void MeasureDefaultText(XElement* element, const Calls& calls) {
     unique_hdc screen(calls.CreateCompatibleDC(nullptr));
     font measureFont;
     calls.GdipCreateFontFromLogfontW(screen.get(), &description, measureFont.put());
-    if (!measureFont) {
-        OBSMessageBox(nullptr, names::kFontNotFoundMessage, nullptr, 0);
-        return;
-    }
+    if (!measureFont) return false;
 
     RectF box{0.0f, 0.0f, 0.0f, 0.0f};
     {
@@ -48,4 +45,5 @@ void MeasureDefaultText(XElement* element, const Calls& calls) {
     const sizing::BaseSize base = sizing::ForDefaultText(box.Width, box.Height, fontSize);
     element->SetFloat(keys::kBaseSizeCx, base.cx);
     element->SetFloat(keys::kBaseSizeCy, base.cy);
+    return true;
 }

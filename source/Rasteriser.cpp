@@ -30,7 +30,8 @@ bool DrawOutlinedText(const MorvathThanksImage& source, GpGraphics* graphics, Gp
                       const Calls& calls) {
     const ARGB penColor = sizing::Argb(sizing::PenAlpha(source.outlineOpacity, source.textOpacity), source.outlineColor);
     pen outlinePen;
-    bool complete = calls.GdipCreatePen1(penColor, source.outlineSize, UnitWorld, outlinePen.put()) == Ok;
+    const REAL width = sizing::OutlineWidth(source.outlineSize);
+    bool complete = calls.GdipCreatePen1(penColor, width, UnitWorld, outlinePen.put()) == Ok;
     complete &= calls.GdipSetPenLineJoin(outlinePen.get(), LineJoinRound) == Ok;
     complete &= calls.GdipDrawPath(graphics, outlinePen.get(), path) == Ok;  // centred on the glyph outlines
     complete &= calls.GdipFillPath(graphics, textBrush, path) == Ok;         // covers the inner half of the stroke
@@ -94,8 +95,8 @@ bool UpdateTexture(MorvathThanksImage& source, const Calls& calls, SharedRender*
                                                                   &unbounded, format.get(), &box, nullptr, nullptr));
             if (status != Ok) AppWarning(names::kMeasureStringFailed, static_cast<unsigned>(status));
             if (source.outline) {
-                box.Width += source.outlineSize;
-                box.Height += source.outlineSize;
+                box.Width += sizing::OutlineWidth(source.outlineSize);
+                box.Height += sizing::OutlineWidth(source.outlineSize);
             }
         }
         measuring.reset();
@@ -154,8 +155,12 @@ bool UpdateTexture(MorvathThanksImage& source, const Calls& calls, SharedRender*
                                                                    format.get(), textBrush.get()));
                 if (status != Ok) AppWarning(names::kDrawStringFailed, static_cast<unsigned>(status));
             } else {
-                box.X += source.outlineSize * 0.5f;
-                box.Y += source.outlineSize * 0.5f;
+                // The text goes half a pen in from the box's corner. The path is laid out at the
+                // box and moved there by the world transform, so GDI+ flattens the glyphs' curves
+                // near the origin: Wine's GDI+ flattens curves lying far from it on both axes
+                // without end (a few lines at 42 px, half a pen of 1,350 pixels in: the stack
+                // overflows, however large).
+                const float halfPen = sizing::OutlineWidth(source.outlineSize) * 0.5f;
                 path textPath;
                 check(calls.GdipCreatePath(FillModeAlternate, textPath.put()));
                 if (textPath) {  // nothing to add the text to or draw otherwise (Wine reads through a null path)
@@ -167,8 +172,12 @@ bool UpdateTexture(MorvathThanksImage& source, const Calls& calls, SharedRender*
                     check(calls.GdipGetFontStyle(textFont.get(), &style));
                     check(calls.GdipAddPathString(textPath.get(), text.Array(), -1, family.get(), style, emSize, &box,
                                                   format.get()));
-                    if (!DrawOutlinedText(source, canvas.get(), textPath.get(), textBrush.get(), calls))
-                        complete = false;
+                    // Not moved, the text would be drawn in the wrong place: then it is not drawn.
+                    if (check(calls.GdipTranslateWorldTransform(canvas.get(), halfPen, halfPen, MatrixOrderAppend)) == Ok) {
+                        if (!DrawOutlinedText(source, canvas.get(), textPath.get(), textBrush.get(), calls))
+                            complete = false;
+                        check(calls.GdipResetWorldTransform(canvas.get()));
+                    }
                 }
             }
         }

@@ -45,6 +45,10 @@ BaseSize ForDefaultText(float boxWidth, float boxHeight, int fontSize) noexcept 
     return base;
 }
 
+float OutlineWidth(float width) noexcept {
+    return width > static_cast<float>(kLargestSide) ? static_cast<float>(kLargestSide) : width;
+}
+
 std::uint32_t Alpha(int opacity) noexcept { return static_cast<std::uint32_t>(opacity) * 255u / 100u; }
 
 std::uint32_t Argb(std::uint32_t alpha, std::uint32_t color) noexcept { return (alpha << 24) | (color & 0xFFFFFFu); }

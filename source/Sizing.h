@@ -31,6 +31,10 @@ struct BaseSize {
 };
 BaseSize ForDefaultText(float boxWidth, float boxHeight, int fontSize) noexcept;
 
+// The outline pen's width as drawn: a pen wider than the largest bitmap side draws nothing more,
+// so a wider one is drawn that wide (what it costs grows with the width); others as they are.
+float OutlineWidth(float width) noexcept;
+
 // alpha = opacity * 255 / 100 in unsigned 32-bit arithmetic, truncating.
 std::uint32_t Alpha(int opacity) noexcept;
 // (alpha << 24) | the low 24 bits of `color`.

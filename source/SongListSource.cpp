@@ -20,13 +20,17 @@ MorvathThanksImage::~MorvathThanksImage() {
         delete texture;
         texture = nullptr;
     }
-    if (g_plugin.hotkeyId != 0) {
-        OBSDeleteHotkey(g_plugin.hotkeyId);
-        g_plugin.hotkeyId = 0;
+    {
+        // After a scene switch this runs without the scene mutex while frames read the block.
+        const exclusive_lock hotkey(g_plugin.hotkeyLock);
+        if (g_plugin.hotkeyId != 0) {
+            OBSDeleteHotkey(g_plugin.hotkeyId);
+            g_plugin.hotkeyId = 0;
+        }
+        // With the hotkey gone, the next frame of any source registers it again from the block,
+        // even when the companion's key has not changed.
+        g_plugin.currentHotkeyCode = -1;
     }
-    // With the hotkey gone, the next frame of any source registers it again from the block,
-    // even when the companion's key has not changed.
-    g_plugin.currentHotkeyCode = -1;
     g_sharedRender.SourceDestroyed();
 }
 
@@ -104,7 +108,9 @@ void MorvathThanksImage::ActivateSource() {
         failed = true;
     }
     try {
-        LaunchCompanion();
+        // The host holds the scene mutex here: the companion is woken or started on the
+        // plugin's own thread, so no frame waits for it.
+        LaunchCompanionInBackground();
     } catch (...) {
         failures.Failed(HostCall::ActivateSource);
         failed = true;
@@ -114,7 +120,10 @@ void MorvathThanksImage::ActivateSource() {
 
 void MorvathThanksImage::DeactivateSource() {
     try {
-        MeasureDefaultText(settings);
+        // The host holds the scene mutex here: a message box would stop every frame until the
+        // user clicks, so a font that cannot be made is said in the log.
+        if (!MeasureDefaultText(settings, *calls))
+            AppWarning(names::kHintFontNotFoundWarning, ReadText(settings, keys::kFont, defaults::kFont));
         const float cx = ReadFloat(settings, keys::kBaseSizeCx, 0.0f);
         const float cy = ReadFloat(settings, keys::kBaseSizeCy, 0.0f);
         if (XElement* parent = settings ? settings->GetParent() : nullptr) {

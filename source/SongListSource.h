@@ -59,8 +59,8 @@ public:
     // Renders on every frame even when nothing changed, on its own: the plain renderer, kept so
     // tests and benchmarks can compare the two. No setting turns it on.
     bool renderEveryFrame = false;
-    // The GDI and GDI+ calls renders make: the system's, unless a test or the benchmark puts
-    // its own in.
+    // The GDI and GDI+ calls its renders and its measuring of the hint text make: the system's,
+    // unless a test or the benchmark puts its own in.
     const gdip::Calls* calls = &gdip::kSystemCalls;
 
 private:

@@ -6,6 +6,7 @@
 #include "source/Callbacks.h"
 #include "source/SongListSource.h"
 #include "tests/support/BridgeFixture.h"
+#include "tests/support/Launches.h"
 #include "plugin/HostText.h"
 
 namespace {
@@ -20,6 +21,7 @@ protected:
         data = element->CreateElement(L"data");
     }
     void TearDown() override {
+        EXPECT_TRUE(SettleLaunches());
         g_plugin.lastLaunchTime = 0;
         BridgeRunning::TearDown();
     }
@@ -45,6 +47,7 @@ TEST_F(BridgeInTheSource, PushedTextStaysInItsRecordWhileTheBlocksTextIsShown) {
 TEST_F(BridgeInTheSource, ActivationDeactivationConfigurationAndDestruction) {
     MorvathThanksImage* source = Create();
     OnUi([&] { source->ActivateSource(); });
+    ASSERT_TRUE(SettleLaunches());
     const std::wstring n = InnerId();
     ASSERT_NE(n, L"(none)");
     const Texts arguments = fake.Arguments();
@@ -105,6 +108,7 @@ TEST_F(BridgeInTheSource, AFailedActivationStepIsReportedAndTheCompanionStillSta
     HostFailAllocations(true);  // no record can be added
     OnUi([&] { source->ActivateSource(); });
     OnUi([&] { source->ActivateSource(); });
+    ASSERT_TRUE(SettleLaunches());  // the launch, on the plugin's thread, finds no memory either
     HostFailAllocations(false);
     EXPECT_EQ(HostLogLineCount(), 1u);
     EXPECT_STREQ(HostGetLogLine(0), L"Warning -- MorvathThanksImage::ActivateSource failed: std::bad_alloc");
@@ -125,6 +129,7 @@ TEST(BridgeSwitchedOff, TheSourceNeverTouchesTheBridge) {
     source->DeactivateSource();
     ConfigureSongListSource(element, false);
     source.reset();
+    ASSERT_TRUE(SettleLaunches());
     EXPECT_EQ(g_plugin.registry.Count(), 0u);
     EXPECT_FALSE(data->HasItem(L"innerId"));
     g_plugin.lastLaunchTime = 0;

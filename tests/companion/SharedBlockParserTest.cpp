@@ -109,6 +109,50 @@ TEST(SharedBlock, AppliesTheLookInFieldOrder) {
     EXPECT_EQ(s->NumDataItems(), 14u);
 }
 
+// Changed: the reader used to write all 13 settings into the element on every frame. The host
+// library reallocates a value on every write, while the host's user-interface thread may read it;
+// now a value is written only when the element holds another one, and the same values end up
+// stored either way.
+TEST(SharedBlock, WritesOnlyTheSettingsThatDiffer) {
+    const std::wstring line = L"Set|宋体|42|-28672|100|-16777216|50|1|0|1|1|3|-2147483648|80|0";
+    struct Case {
+        const char* name;
+        const wchar_t* key;  // stored before the block is read (null: nothing)
+        const wchar_t* stored;
+        long writes;  // by the reader
+    } cases[] = {
+        {"nothing stored", nullptr, nullptr, 14},  // 13 settings and the new hotkey code
+        {"one value stored as the block has it", L"fontSize", L"42", 13},
+        {"the same number written otherwise", L"fontSize", L"0x2A", 14},
+        {"another value", L"fontSize", L"41", 14},
+        {"the font with a space more", L"font", L"宋体 ", 14},
+        {"a value stored empty", L"color", L"", 14},
+    };
+    for (const Case& c : cases) {
+        Outcome out;
+        XElement* s = out.settings.GetRootElement();
+        if (c.key) s->SetString(c.key, c.stored);
+        int code = -1;
+        UINT id = 0;
+        long before = HostElementWrites();
+        Read(line + L"|#1#\r\nx", out, code, id);
+        EXPECT_EQ(HostElementWrites() - before, c.writes) << c.name;
+        EXPECT_STREQ(s->GetString(L"fontSize"), L"42") << c.name << (c.stored ? ": replaced" : "");
+        EXPECT_STREQ(s->GetString(L"outlineColor"), L"-2147483648") << c.name;
+        // The next frame of the same block writes nothing.
+        before = HostElementWrites();
+        Read(line + L"|#2#\r\nx\r\ny", out, code, id);
+        EXPECT_EQ(HostElementWrites() - before, 0) << c.name;
+        EXPECT_EQ(out.sharedText, L"x\r\ny\r\n") << c.name;
+        // A changed value is written, alone.
+        before = HostElementWrites();
+        Read(L"Set|宋体|42|-28672|100|-16777216|50|1|0|1|1|4|-2147483648|80|0", out, code, id);
+        EXPECT_EQ(HostElementWrites() - before, 1) << c.name;
+        EXPECT_EQ(s->GetInt(L"outlineSize", 0), 4) << c.name;
+        if (id) OBSDeleteHotkey(id);
+    }
+}
+
 TEST(SharedBlock, FourteenFieldsLeaveTheHotkeyAlone) {
     Outcome out;
     int code = -1;

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "host/HostSide.h"
 
@@ -48,6 +50,27 @@ TEST(HostMessageBox, RecordsWithoutWaiting) {
     EXPECT_EQ(box->owner, nullptr);
     HostClearMessageBoxes();
     EXPECT_EQ(HostMessageBoxCount(), 0u);
+}
+
+TEST(HostMessageBox, BlocksForTheSetTimeAndRecordsTheSceneMutex) {
+    HostClearMessageBoxes();
+    HostSetMessageBoxWait(200);
+    const auto start = std::chrono::steady_clock::now();
+    OBSMessageBox(nullptr, L"outside", nullptr, 0);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
+    HostSetMessageBoxWait(0);
+    API->EnterSceneMutex();
+    API->EnterSceneMutex();  // the mutex is recursive
+    API->LeaveSceneMutex();
+    OBSMessageBox(nullptr, L"inside", nullptr, 0);
+    API->LeaveSceneMutex();
+    std::thread([] { OBSMessageBox(nullptr, L"another thread", nullptr, 0); }).join();
+    ASSERT_EQ(HostMessageBoxCount(), 3u);
+    EXPECT_FALSE(HostGetMessageBox(0)->sceneMutexHeld);
+    EXPECT_TRUE(HostGetMessageBox(1)->sceneMutexHeld);
+    EXPECT_FALSE(HostGetMessageBox(2)->sceneMutexHeld);
+    EXPECT_FALSE(HostSceneMutexHeldHere());
+    HostClearMessageBoxes();
 }
 
 TEST(HostLog, FormatsWideTextAndWarnings) {

@@ -1,3 +1,5 @@
+#include <windows.h>
+#include <tlhelp32.h>
 #include <gtest/gtest.h>
 
 #include <set>
@@ -26,6 +28,42 @@ TEST(PluginDll, LoadsThroughItsExportsAndKeepsItsModuleHandle) {
     EXPECT_STREQ(name(), L"Tavik直播点歌插件");
     EXPECT_STREQ(description(), L"Tavik直播点歌");
     unload();
+    HostClearSourceClasses();
+    FreeLibrary(module);
+}
+
+unsigned ThreadsOfThisProcess() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    unsigned count = 0;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+        count += entry.th32OwnerProcessID == GetCurrentProcessId() ? 1 : 0;
+    CloseHandle(snapshot);
+    return count;
+}
+
+// An activation starts or wakes the companion on a thread of the plugin's own (the host holds
+// its scene mutex there); UnloadPlugin ends that thread, so nothing runs in the DLL once the host
+// frees it.
+TEST(PluginDll, UnloadEndsTheThreadTheCompanionIsLaunchedOn) {
+    HMODULE module = LoadLibraryW(L"plugins\\TavikSongList.dll");
+    ASSERT_NE(module, nullptr);
+    auto load = reinterpret_cast<bool (*)()>(reinterpret_cast<void*>(GetProcAddress(module, "LoadPlugin")));
+    auto unload = reinterpret_cast<void (*)()>(reinterpret_cast<void*>(GetProcAddress(module, "UnloadPlugin")));
+    HostClearSourceClasses();
+    ASSERT_TRUE(load());
+    const HostSourceClass* songList = HostFindSourceClass(names::kPluginName);
+    ASSERT_NE(songList, nullptr);
+    XConfig scene;
+    XElement* data = scene.GetRootElement()->CreateElement(L"歌单")->CreateElement(L"data");
+    const unsigned threads = ThreadsOfThisProcess();
+    auto* source = static_cast<ImageSource*>(songList->create(data));
+    source->ActivateSource();
+    EXPECT_EQ(ThreadsOfThisProcess(), threads + 1);
+    delete source;
+    unload();
+    EXPECT_EQ(ThreadsOfThisProcess(), threads);
     HostClearSourceClasses();
     FreeLibrary(module);
 }
@@ -70,7 +108,7 @@ TEST(PluginExports, NamesAndUnloadWithTheSwitchOff) {
     EXPECT_STREQ(GetPluginDescription(), L"Tavik直播点歌");
     unsigned classes = HostSourceClassCount();
     HostClearMessageBoxes();
-    UnloadPlugin();  // does nothing with the switch off
+    UnloadPlugin();  // with the switch off, only ends the launcher's thread (none was made here)
     EXPECT_EQ(HostSourceClassCount(), classes);
     EXPECT_EQ(HostMessageBoxCount(), 0u);
     EXPECT_EQ(g_plugin.runtimeHost, nullptr);

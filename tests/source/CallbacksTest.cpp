@@ -2,11 +2,13 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "host/HostSide.h"
 #include "dll/Exports.h"
 #include "source/Measure.h"
+#include "source/Gdip.h"
 #include "source/Rasteriser.h"
 #include "tests/source/SourceFixture.h"
 
@@ -62,11 +64,25 @@ TEST_F(Callbacks, ConfigureWithTheCompanionRunning) {
     EXPECT_GE(cy, 42.0f);
 }
 
-TEST_F(Callbacks, SecondConfigureWithinTwoSecondsReportsTheLaunchError) {
+// Changed: a configure call the two-second throttle refuses used to show the launch-error message
+// and return false, although nothing had failed, and the host deletes a source being added when
+// its configuration returns false. Now the refusal shows nothing and counts as accepted.
+TEST_F(Callbacks, SecondConfigureWithinTwoSecondsCountsAsAccepted) {
     CompanionWindow main(names::kCompanionMainWindow);
     EXPECT_TRUE(ConfigureSongListSource(element, false));
     element->SetFloat(keys::kCx, 1.0f);
     data->SetInt(keys::kFontSize, 60);
+    EXPECT_TRUE(ConfigureSongListSource(element, true));  // the host adding a source
+    EXPECT_EQ(HostMessageBoxCount(), 0u);
+    EXPECT_EQ(CompanionWindow::Received().size(), 1u) << "refused: not woken again";
+    // Still measured and resized, now in the larger font.
+    EXPECT_GE(element->GetFloat(keys::kCy, 0.0f), 60.0f);
+    EXPECT_EQ(element->GetFloat(keys::kCx, 0.0f), data->GetFloat(keys::kBaseSizeCx, -1.0f));
+}
+
+// A failed start still says so and is not accepted, refused by the throttle or not afterwards.
+TEST_F(Callbacks, FailedStartIsReported) {
+    // No companion window and no executable where the tests run.
     EXPECT_FALSE(ConfigureSongListSource(element, false));
     ASSERT_EQ(HostMessageBoxCount(), 1u);
     const HostMessageBox* box = HostGetMessageBox(0);
@@ -74,16 +90,89 @@ TEST_F(Callbacks, SecondConfigureWithinTwoSecondsReportsTheLaunchError) {
     EXPECT_EQ(box->owner, nullptr);
     EXPECT_EQ(box->caption, nullptr);
     EXPECT_EQ(box->flags, 0u);
-    // Still measured and resized, now in the larger font.
-    EXPECT_GE(element->GetFloat(keys::kCy, 0.0f), 60.0f);
-    EXPECT_EQ(element->GetFloat(keys::kCx, 0.0f), data->GetFloat(keys::kBaseSizeCx, -1.0f));
+    EXPECT_GE(element->GetFloat(keys::kCx, 0.0f), 32.0f);
+    EXPECT_TRUE(ConfigureSongListSource(element, false)) << "within two seconds: refused, no new start tried";
+    EXPECT_EQ(HostMessageBoxCount(), 1u);
 }
 
-TEST_F(Callbacks, FailedStartIsReported) {
-    // No companion window and no executable where the tests run.
-    EXPECT_FALSE(ConfigureSongListSource(element, false));
-    EXPECT_EQ(HostMessageBoxCount(), 1u);
-    EXPECT_GE(element->GetFloat(keys::kCx, 0.0f), 32.0f);
+// The companion's main window on a thread of its own that handles messages; `woken` is set when
+// the wake arrives.
+class WakeWatcher {
+public:
+    WakeWatcher() {
+        thread = std::thread([this] {
+            WNDCLASSW windowClass{};
+            windowClass.lpfnWndProc = [](HWND window, UINT message, WPARAM w, LPARAM l) -> LRESULT {
+                if (message == names::kWakeMessage) SetEvent(reinterpret_cast<HANDLE>(GetWindowLongPtrW(window, GWLP_USERDATA)));
+                return DefWindowProcW(window, message, w, l);
+            };
+            windowClass.hInstance = GetModuleHandleW(nullptr);
+            windowClass.lpszClassName = L"TavikTestWakeWatcher";
+            RegisterClassW(&windowClass);  // fails harmlessly once registered
+            HWND window = CreateWindowExW(0, windowClass.lpszClassName, names::kCompanionMainWindow, 0, 0, 0, 0, 0,
+                                          nullptr, nullptr, windowClass.hInstance, nullptr);
+            SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(woken));
+            threadId = GetCurrentThreadId();
+            SetEvent(ready);
+            MSG message;
+            while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+            DestroyWindow(window);
+        });
+        WaitForSingleObject(ready, 10000);
+    }
+    ~WakeWatcher() {
+        PostThreadMessageW(threadId, WM_QUIT, 0, 0);
+        thread.join();
+        CloseHandle(woken);
+        CloseHandle(ready);
+    }
+    HANDLE woken = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+
+private:
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    DWORD threadId = 0;
+    std::thread thread;
+};
+
+// The host calls the configure callback without its scene mutex, while its video thread runs
+// frames that read and write the same element with the mutex held. A frame holds the mutex here
+// when the callback is called: the callback must wake the companion at once, but touch the
+// element only once the frame has left it.
+TEST_F(Callbacks, ConfigureTakesTheSceneMutexForTheElementButNotToWakeTheCompanion) {
+    WakeWatcher companion;
+    element->SetString(keys::kCx, L"1");
+    bool wokenDuringTheFrame = false;
+    std::wstring cxAtTheFrameEnd;
+    HANDLE holding = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread frame([&] {
+        API->EnterSceneMutex();
+        SetEvent(holding);
+        wokenDuringTheFrame = WaitForSingleObject(companion.woken, 1500) == WAIT_OBJECT_0;
+        Sleep(200);  // the rest of the frame: time enough for the callback to write, if it could
+        cxAtTheFrameEnd = element->GetString(keys::kCx);
+        API->LeaveSceneMutex();
+    });
+    WaitForSingleObject(holding, INFINITE);
+    EXPECT_TRUE(ConfigureSongListSource(element, false));
+    frame.join();
+    CloseHandle(holding);
+    EXPECT_TRUE(wokenDuringTheFrame) << "the companion was woken only after the frame";
+    EXPECT_EQ(cxAtTheFrameEnd, L"1") << "the element was written while the frame held the mutex";
+    EXPECT_GT(element->GetFloat(keys::kCx, 0.0f), 32.0f) << "measured once the frame was over";
+}
+
+// The font message of the configure callback comes with the scene mutex free: a message box waits
+// for a click, and every frame would wait with it.
+TEST_F(Callbacks, ConfigureShowsTheFontMessageWithTheSceneMutexFree) {
+    CompanionWindow main(names::kCompanionMainWindow);
+    gdip::Calls noFont;
+    noFont.GdipCreateFontFromLogfontW = [](HDC, const LOGFONTW*, Gdiplus::GpFont**) { return Gdiplus::FontFamilyNotFound; };
+    EXPECT_TRUE(ConfigureSongListSourceWith(element, noFont));
+    ASSERT_EQ(HostMessageBoxCount(), 1u);
+    EXPECT_STREQ(HostGetMessageBox(0)->text, L"Sources.TextSource.FontNotFound");
+    EXPECT_EQ(HostGetMessageBox(0)->caption, nullptr);
+    EXPECT_FALSE(HostGetMessageBox(0)->sceneMutexHeld);
+    EXPECT_EQ(element->GetFloat(keys::kCx, -1.0f), 0.0f) << "no base size stored: 0";
 }
 
 float MeasuredWidth(XElement* e) {
@@ -115,15 +204,18 @@ TEST_F(Callbacks, MeasurementFollowsTheFontSetting) {
     MeasureDefaultText(nullptr);  // nothing happens
 }
 
-TEST_F(Callbacks, FontNotFoundWritesNothing) {
+// Changed: the measurement used to show "Sources.TextSource.FontNotFound" itself, also when
+// deactivation measured with the host's scene mutex held. Now it says so to its caller, which
+// tells the user (configure) or the log (deactivation).
+TEST_F(Callbacks, FontNotFoundWritesNothingAndSaysSo) {
     gdip::Calls noFont;
     noFont.GdipCreateFontFromLogfontW = [](HDC, const LOGFONTW*, Gdiplus::GpFont**) { return Gdiplus::FontFamilyNotFound; };
-    MeasureDefaultText(data, noFont);
-    ASSERT_EQ(HostMessageBoxCount(), 1u);
-    EXPECT_STREQ(HostGetMessageBox(0)->text, L"Sources.TextSource.FontNotFound");
-    EXPECT_EQ(HostGetMessageBox(0)->caption, nullptr);
+    EXPECT_FALSE(MeasureDefaultText(data, noFont));
+    EXPECT_EQ(HostMessageBoxCount(), 0u);
     EXPECT_FALSE(data->HasItem(keys::kBaseSizeCx));
     EXPECT_FALSE(data->HasItem(keys::kBaseSizeCy));
+    EXPECT_TRUE(MeasureDefaultText(data));
+    EXPECT_TRUE(data->HasItem(keys::kBaseSizeCx));
 }
 
 }  // namespace

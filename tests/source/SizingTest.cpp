@@ -57,6 +57,16 @@ TEST(Sizing, BaseSizeOfTheHintText) {
     }
 }
 
+TEST(Sizing, OutlineWidthIsBoundedByTheLargestBitmapSide) {
+    const float inf = std::numeric_limits<float>::infinity();
+    struct Case { float width, drawn; } cases[] = {
+        {2.0f, 2.0f}, {0.0f, 0.0f}, {-3.0f, -3.0f}, {8191.5f, 8191.5f}, {8192.0f, 8192.0f},
+        {8192.5f, 8192.0f}, {100000.0f, 8192.0f}, {inf, 8192.0f}, {-inf, -inf},
+    };
+    for (const Case& c : cases) EXPECT_EQ(sizing::OutlineWidth(c.width), c.drawn) << c.width;
+    EXPECT_TRUE(std::isnan(sizing::OutlineWidth(std::nanf(""))));
+}
+
 TEST(Sizing, Alphas) {
     struct Case { int opacity; std::uint32_t alpha; } alphas[] = {{0, 0}, {50, 127}, {100, 255}, {1, 2}, {99, 252}};
     for (const auto& c : alphas) EXPECT_EQ(sizing::Alpha(c.opacity), c.alpha) << c.opacity;

@@ -11,6 +11,7 @@
 #include "source/Callbacks.h"
 #include "source/SongListSource.h"
 #include "tests/support/Companion.h"
+#include "tests/support/Launches.h"
 
 class SourceTest : public testing::Test {
 protected:
@@ -23,6 +24,7 @@ protected:
         data = element->CreateElement(keys::kData);
     }
     void TearDown() override {
+        EXPECT_TRUE(SettleLaunches()) << "a launch an activation asked for is still running";
         ResetPluginState();
         HostFailTextureCreation(0);
     }

@@ -1,9 +1,11 @@
 #include <cstring>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "source/Rasteriser.h"
 #include "tests/source/SourceFixture.h"
+#include "tests/support/Launches.h"
 
 namespace {
 
@@ -318,6 +320,47 @@ TEST_F(SongListSource, DestroyingASourceLetsTheNextFrameRegisterTheHotkeyAgain) 
     EXPECT_EQ(HostHotkeyCount(), before + 1);
 }
 
+// A source destroyed after a scene switch removes the hotkey on the user-interface thread, without
+// the scene mutex, while the video thread's frame may register it anew from the block. Here that
+// frame comes in the middle of the removal: the two must not interleave, or a hotkey is left
+// registered that nothing knows of, and every key press then reaches the companion twice.
+TEST_F(SongListSource, RemovingAndRegisteringTheHotkeyDoNotInterleave) {
+    block.Write(SettingsLine(L"宋体", 42, 0, 100, 0, 0, 0, 0, 0, 0, 2, 0, 100, 65) + L"|" + kList);
+    const unsigned before = HostHotkeyCount();
+    std::unique_ptr<MorvathThanksImage> shown(Create(data));
+    std::unique_ptr<MorvathThanksImage> leaving(Create(config.GetRootElement()->CreateElement(L"old")->CreateElement(keys::kData)));
+    shown->RefreshFrame();
+    ASSERT_EQ(HostHotkeyCount(), before + 1);
+    block.Write(SettingsLine(L"宋体", 42, 0, 100, 0, 0, 0, 0, 0, 0, 2, 0, 100, 66) + L"|" + kList);  // another key
+
+    struct Race {
+        MorvathThanksImage* shown = nullptr;
+        std::thread frame;
+        HANDLE frameDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    } race;
+    race.shown = shown.get();
+    // Called inside the destructor's removal, on this thread: the frame runs on another, and is
+    // given 300 ms to come between (it cannot while the removal holds what it needs).
+    HostSetHotkeyDeleteHook(
+        [](UINT, void* context) {
+            auto* r = static_cast<Race*>(context);
+            if (r->frame.joinable()) return;  // the frame's own removal of the old key
+            r->frame = std::thread([r] {
+                r->shown->RefreshFrame();
+                SetEvent(r->frameDone);
+            });
+            WaitForSingleObject(r->frameDone, 300);
+        },
+        &race);
+    leaving.reset();
+    race.frame.join();
+    HostSetHotkeyDeleteHook(nullptr, nullptr);
+    CloseHandle(race.frameDone);
+    shown->RefreshFrame();
+    EXPECT_EQ(HostHotkeyCount(), before + 1) << "the companion's key registered once";
+    EXPECT_EQ(HostHotkeyKey(g_plugin.hotkeyId), 66u);
+}
+
 TEST_F(SongListSource, TwoSourcesShowTheSameText) {
     block.Write(kList);
     std::unique_ptr<MorvathThanksImage> a(Create(data));
@@ -338,9 +381,11 @@ TEST_F(SongListSource, ActivationWakesTheCompanionAndDeactivationResizes) {
     CompanionWindow main(names::kCompanionMainWindow);
     std::unique_ptr<MorvathThanksImage> s(Create(data));
     s->ActivateSource();
+    ASSERT_TRUE(SettleLaunches());
     ASSERT_EQ(CompanionWindow::Received().size(), 1u);
     EXPECT_EQ(CompanionWindow::Received()[0].message, names::kWakeMessage);
     s->ActivateSource();  // within two seconds: refused, and nothing else happens
+    ASSERT_TRUE(SettleLaunches());
     EXPECT_EQ(CompanionWindow::Received().size(), 1u);
 
     s->DeactivateSource();
@@ -349,6 +394,101 @@ TEST_F(SongListSource, ActivationWakesTheCompanionAndDeactivationResizes) {
     EXPECT_GE(cy, 42.0f);
     EXPECT_EQ(element->GetFloat(keys::kCx, 0.0f), cx);
     EXPECT_EQ(element->GetFloat(keys::kCy, 0.0f), cy);
+}
+
+// Changed: activation, which the host calls with the scene mutex held, used to wake the companion
+// itself and wait for the answer, so a companion that stopped answering held every frame for the
+// send's two-second time-out. Now the wake runs on the plugin's own thread and activation returns
+// at once.
+TEST_F(SongListSource, ActivationDoesNotWaitForACompanionThatDoesNotAnswer) {
+    // The companion's main window, on a thread that handles no message once the window exists.
+    HANDLE made = CreateEventW(nullptr, TRUE, FALSE, nullptr), release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread companion([&] {
+        CompanionWindow main(names::kCompanionMainWindow);
+        SetEvent(made);
+        WaitForSingleObject(release, INFINITE);
+    });
+    WaitForSingleObject(made, INFINITE);
+    std::unique_ptr<MorvathThanksImage> s(Create(data));
+    const ULONGLONG start = GetTickCount64();
+    API->EnterSceneMutex();  // as the host calls it
+    s->ActivateSource();
+    API->LeaveSceneMutex();
+    EXPECT_LT(GetTickCount64() - start, 500u) << "activation waited for the companion";
+    EXPECT_TRUE(SettleLaunches()) << "the wake gives up after the send's time-out";
+    EXPECT_GE(GetTickCount64() - start, 1900u) << "the wake was sent and waited for the companion";
+    SetEvent(release);
+    companion.join();
+    CloseHandle(made);
+    CloseHandle(release);
+}
+
+// Changed: deactivation, which the host calls with the scene mutex held, used to show
+// "Sources.TextSource.FontNotFound" in a message box when the hint text's font could not be
+// made, so every frame waited until the user clicked. Now it says so in the log and goes on.
+TEST_F(SongListSource, DeactivationWithoutItsFontWarnsInTheLogAndShowsNoBox) {
+    gdip::Calls noFont;
+    noFont.GdipCreateFontFromLogfontW = [](HDC, const LOGFONTW*, Gdiplus::GpFont**) { return Gdiplus::FontFamilyNotFound; };
+    std::unique_ptr<MorvathThanksImage> s(Create(data));
+    s->calls = &noFont;
+    data->SetString(keys::kFont, L"缺失字体");
+    struct Case { const wchar_t* stored; float size; } cases[] = {{nullptr, 0.0f}, {L"123.5", 123.5f}};
+    for (const Case& c : cases) {
+        if (c.stored) data->SetString(keys::kBaseSizeCx, c.stored);
+        HostClearLog();
+        API->EnterSceneMutex();  // as the host calls it
+        s->DeactivateSource();
+        API->LeaveSceneMutex();
+        EXPECT_EQ(HostMessageBoxCount(), 0u);
+        ASSERT_EQ(HostLogLineCount(), 1u);
+        EXPECT_STREQ(HostGetLogLine(0), L"Warning -- MorvathThanksImage::DeactivateSource: "
+                                        L"Sources.TextSource.FontNotFound: \"缺失字体\", the hint text is not measured");
+        EXPECT_EQ(element->GetFloat(keys::kCx, -1.0f), c.size) << "the stored base size, 0 without one";
+    }
+}
+
+// Changed: a settings line with the outline on and a width of 100000 ended the host. The text
+// was laid out half a pen in on both axes, and Wine's GDI+ flattened the glyphs' curves there
+// without end, inside the frame, until the thread's stack (1 MiB on the host's threads) ran out.
+// Now the pen is bounded by the largest bitmap side, as a wider one draws nothing more, and the
+// path is moved there by the world transform instead.
+TEST_F(SongListSource, AHugeOutlineDrawsAsTheLargestBitmapSideOnTheHostsStack) {
+    struct Frame {
+        MorvathThanksImage* source = nullptr;
+        bool done = false;
+        int width = 0, height = 0;
+        std::uint64_t hash = 14695981039346656037u;
+    };
+    auto frameOnAHostThread = [&](int outlineWidth) {
+        block.Write(SettingsLine(L"宋体", 42, -28672, 100, 0, 0, 0, 0, 0, 1, outlineWidth, -16777216, 100, 0) + L"|" + kList);
+        std::unique_ptr<MorvathThanksImage> s(Create(data));
+        Frame f;
+        f.source = s.get();
+        HANDLE thread = CreateThread(
+            nullptr, 1 << 20,
+            [](void* frame) -> DWORD {
+                static_cast<Frame*>(frame)->source->RefreshFrame();
+                static_cast<Frame*>(frame)->done = true;
+                return 0;
+            },
+            &f, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+        if (f.done && s->texture) {
+            f.width = s->textureSize.cx;
+            f.height = s->textureSize.cy;
+            const unsigned char* p = HostTexturePixels(s->texture);
+            for (std::size_t i = 0; i < std::size_t(f.width) * f.height * 4; ++i) f.hash = (f.hash ^ p[i]) * 1099511628211u;
+        }
+        return f;
+    };
+    const Frame huge = frameOnAHostThread(100000);
+    ASSERT_TRUE(huge.done) << "the frame's thread did not come back";
+    EXPECT_EQ(huge.width, 8192);
+    EXPECT_EQ(huge.height, 8192);
+    const Frame largest = frameOnAHostThread(8192);
+    ASSERT_TRUE(largest.done);
+    EXPECT_EQ(huge.hash, largest.hash) << "the wider pen drew something more";
 }
 
 TEST_F(SongListSource, GivesBackEveryBlockAndTexture) {

@@ -88,6 +88,45 @@ TEST(StandinHost, RunsFramesComposesAndSavesThePictures) {
     EXPECT_FLOAT_EQ(box->GetFloat(L"cx", 0), 40.0f);
 }
 
+// What runs where: the test plugin says in the log on which thread, with how much stack, and
+// whether the scene mutex was held, for each call the host made.
+TEST(StandinHost, CallsEachPluginOperationOnTheHostsThreadUnderTheHostsLock) {
+    CreateDirectoryW(L"standin_out", nullptr);
+    simulator::WriteFileBytes(L"standin_out\\first.txt", "sources {\n \"A\" {\n  class: \"RectSource\"\n }\n}\n");
+    simulator::WriteFileBytes(L"standin_out\\second.txt", "sources {\n \"B\" {\n  class: \"RectSource\"\n }\n}\n");
+    DeleteFileW(L"standin_out\\switched.txt");
+    ProcessResult run = RunProcess(
+        L"standin_host.exe --plugins testplugins --fps 0 --scene standin_out\\first.txt --activate A --start-video"
+        L" --frames 2 --switch-scene standin_out\\second.txt --frames 2 --configure B --add RectSource refusedC"
+        L" --add RectSource D --remove B --stop-video --save-scene standin_out\\switched.txt",
+        30000);
+    ASSERT_EQ(run.exitCode, 0u) << run.output;
+    const std::string ui = ": user-interface thread (1024 KiB stack), scene mutex ";
+    const std::string video = ": another thread (1024 KiB stack), scene mutex ";
+    // In this order; other lines may come between.
+    const std::vector<std::string> expected = {
+        "create A" + ui + "free",       "activate A" + ui + "held",     "first frame A" + video + "held",
+        "create B" + ui + "free",       "deactivate A" + ui + "held",   "activate B" + ui + "held",
+        "destroy A" + ui + "free",      "first frame B" + video + "held", "configure B" + ui + "free",
+        "reload B" + ui + "held",       "configure refusedC" + ui + "free", "configure D" + ui + "free",
+        "create D" + ui + "free",       "activate D" + ui + "held",     "deactivate B" + ui + "held",
+        "destroy B" + ui + "held",      "destroy D" + ui + "free",
+    };
+    std::size_t at = 0;
+    for (const std::string& line : expected) {
+        const std::size_t found = run.output.find("RectSource " + line, at);
+        ASSERT_NE(found, std::string::npos) << "missing or out of order: " << line << "\n" << run.output;
+        at = found;
+    }
+    EXPECT_EQ(run.output.find("create refusedC"), std::string::npos) << "a refused source is not created";
+    XConfig scene;
+    ASSERT_TRUE(scene.Open(L"standin_out\\switched.txt")) << scene.ErrorText();
+    XElement* list = scene.GetRootElement()->GetElement(L"sources");
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->NumElements(), 1u) << "B removed, refusedC never added";
+    EXPECT_STREQ(list->GetElementByID(0)->GetName(), L"D");
+}
+
 TEST(StandinHost, ReportsUnknownOptionsAndMissingSources) {
     ProcessResult run = RunProcess(L"standin_host.exe --quiet --plugins testplugins --bogus", 30000);
     ASSERT_TRUE(run.started);
@@ -135,6 +174,30 @@ TEST(EndToEnd, TheBlockReachesTheSettingsAndThePicture) {
     }
     EXPECT_GT(text, 100) << "text pixels in the block's colour";
     EXPECT_GT(background, 1000) << "the half-transparent black background";
+}
+
+// A scene switch with a missing font and a companion that stopped answering a moment before:
+// the old source is deactivated (it measures its hint text) and the new one activated (it wakes
+// the companion) while the host holds the scene mutex. Neither may make the video thread wait:
+// a message box waits for a click (here one second), a wake for the send's two-second time-out.
+TEST(StandinHost, ASceneSwitchDoesNotStopTheFrames) {
+    CreateDirectoryW(L"standin_out", nullptr);
+    const std::string source = "class: \"Tavik直播点歌插件\"\n  data {\n   font: \"缺失字体\"\n  }\n";
+    simulator::WriteFileBytes(L"standin_out\\old.txt", "sources {\n \"A\" {\n  " + source + " }\n}\n");
+    simulator::WriteFileBytes(L"standin_out\\new.txt", "sources {\n \"B\" {\n  " + source + " }\n}\n");
+    simulator::Simulator companion;
+    ASSERT_TRUE(companion.Start(L"--hang-after-ms 2000 --song \"晴天 - 周杰伦\""));
+    ProcessResult run = RunProcess(L"standin_host.exe --quiet --report --fps 60 --message-box-ms 1000 --missing-font 缺失字体"
+                                   L" --scene standin_out\\old.txt --activate A --start-video --sleep 2500"
+                                   L" --switch-scene standin_out\\new.txt --sleep 300 --stop-video",
+                                   60000);
+    companion.Stop();
+    ASSERT_EQ(run.exitCode, 0u) << run.output;
+    const std::string waited = "report: the video thread waited at most ";
+    const std::size_t at = run.output.find(waited);
+    ASSERT_NE(at, std::string::npos) << run.output;
+    EXPECT_LT(std::atof(run.output.c_str() + at + waited.size()), 250.0) << run.output;
+    EXPECT_NE(run.output.find("report: 0 message boxes"), std::string::npos) << run.output;
 }
 
 // A long run: the companion rewrites a rotating list every millisecond while two sources show
