@@ -66,7 +66,7 @@ class HostGraphicsSystem final : public GraphicsSystem {
 public:
     LPVOID GetDevice() override { return nullptr; }  // there is no device behind this host
 
-    Texture* CreateTextureFromSharedHandle(unsigned, unsigned, GSColorFormat, HANDLE) override {
+    Texture* CreateTextureFromSharedHandle(unsigned, unsigned, HANDLE) override {
         AppWarning(L"GraphicsSystem::CreateTextureFromSharedHandle: not available in this host");
         return nullptr;
     }

@@ -43,8 +43,7 @@ public:
     virtual LPVOID GetDevice() = 0;
     virtual void Init();
 
-    virtual Texture* CreateTextureFromSharedHandle(unsigned int width, unsigned int height, GSColorFormat colorFormat,
-                                                   HANDLE handle) = 0;
+    virtual Texture* CreateTextureFromSharedHandle(unsigned int width, unsigned int height, HANDLE handle) = 0;
     // A texture holding a copy of `data` (rows of width * 4 bytes), or null when it cannot be
     // made: a zero or oversized dimension, an unknown format, or no memory.
     virtual Texture* CreateTexture(unsigned int width, unsigned int height, GSColorFormat colorFormat, void* data,

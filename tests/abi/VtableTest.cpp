@@ -163,7 +163,7 @@ struct GraphicsProbe : GraphicsSystem {
     ~GraphicsProbe() override { reached = "~"; }
     LPVOID GetDevice() override { return reached = "GetDevice", nullptr; }
     void Init() override { reached = "Init"; }
-    Texture* CreateTextureFromSharedHandle(unsigned, unsigned, GSColorFormat, HANDLE) override {
+    Texture* CreateTextureFromSharedHandle(unsigned, unsigned, HANDLE) override {
         return reached = "CreateTextureFromSharedHandle", nullptr;
     }
     Texture* CreateTexture(unsigned width, unsigned height, GSColorFormat format, void*, BOOL mipMaps, BOOL isStatic) override {
@@ -181,7 +181,7 @@ TEST(HostVtables, GraphicsSystem) {
         {2, "virtual ~GraphicsSystem() {}", "~", [](void* o) { Slot<void* (*)(void*, unsigned)>(o, 2)(o, 0); }},
         {3, "virtual LPVOID GetDevice()=0", "GetDevice", [](void* o) { Slot<LPVOID (*)(void*)>(o, 3)(o); }},
         {4, "virtual void Init()", "Init", [](void* o) { Slot<Plain>(o, 4)(o); }},
-        {5, "virtual Texture* CreateTextureFromSharedHandle(unsigned int width, unsigned int height, GSColorFormat colorFormat, HANDLE handle)=0",
+        {5, "virtual Texture* CreateTextureFromSharedHandle(unsigned int width, unsigned int height, HANDLE handle)=0",
          "CreateTextureFromSharedHandle",
          [](void* o) { Slot<Texture* (*)(void*, unsigned, unsigned, GSColorFormat, HANDLE)>(o, 5)(o, 1, 1, GS_BGRA, nullptr); }},
         {6, "virtual Texture* CreateTexture(unsigned int width, unsigned int height, GSColorFormat colorFormat, void *lpData, BOOL bBuildMipMaps, BOOL bStatic)=0",

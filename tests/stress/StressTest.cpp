@@ -1,14 +1,22 @@
 // The plugin on the host's threads at once: the video thread runs frames while the companion
 // rewrites its block every millisecond and the user-interface thread, over and over, configures,
 // activates, deactivates, saves the scene, presses the hotkey, adds sources and switches scenes
-// (tests/stress/StressDriver.cpp). Over the stand-in host and our host library.
+// (tests/stress/StressDriver.cpp).
 #include <gtest/gtest.h>
 
 #include <cstdio>
 
-#include "tests/stress/StandinStressHost.h"
 #include "tests/stress/StressDriver.h"
 #include "tests/support/Simulator.h"
+
+// Built twice: over the stand-in host and our host library, and (TAVIK_REAL_STRESS_HOST) over OBS
+// Classic's own OBSApi.dll (tests/obs-classic/RealStressHost.cpp).
+#ifdef TAVIK_REAL_STRESS_HOST
+#include <memory>
+extern "C" __declspec(dllimport) StressHost* CreateRealStressHost(const wchar_t* directory);
+#else
+#include "tests/stress/StandinStressHost.h"
+#endif
 
 namespace {
 
@@ -23,8 +31,13 @@ TEST(Stress, TheHostsThreadsAtOnce) {
                                 L" --settings \"Set|宋体|30|-28672|100|-16777216|50|0|0|0|0|2|-16777216|100|112\""));
     StressOutcome o;
     {
+#ifdef TAVIK_REAL_STRESS_HOST
+        std::unique_ptr<StressHost> host(CreateRealStressHost(L"stress_out_real"));
+        o = RunStress(*host, kRounds);
+#else
         StandinStressHost host(L"stress_out");
         o = RunStress(host, kRounds);
+#endif
     }
     EXPECT_EQ(companion.Stop(), 0);
     DeleteFileW(list.c_str());
