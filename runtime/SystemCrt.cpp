@@ -20,9 +20,9 @@ extern "C" {
 // ---- C++ exceptions. clang gives every function with a try block or an object to destroy the
 // personality __CxxFrameHandler3, with its table (FuncInfo) at the handler data: magic number
 // 0x19930522, the maximum state, the unwind map, the try blocks, the IP-to-state map, the
-// unwind-help slot, the exception-specification list (always 0) and the flags (1: synchronous,
+// unwind-help slot, the list of the types a function may throw (always 0) and the flags (1: synchronous,
 // catch(...) takes C++ exceptions only). The table grew only at its end: 0x19930520 has the
-// fields up to the unwind-help slot, 0x19930521 adds the specification list, 0x19930522 the
+// fields up to the unwind-help slot, 0x19930521 adds that list, 0x19930522 the
 // flags, and the frame handler reads each field only when the magic number says it is there.
 // On x64, Microsoft's runtime defines __CxxFrameHandler with the same body as
 // __CxxFrameHandler3 (the table's address from the handler data, then the one internal

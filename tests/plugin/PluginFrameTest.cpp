@@ -1,5 +1,4 @@
 #include <windows.h>
-#include <tlhelp32.h>
 #include <gtest/gtest.h>
 
 #include <set>
@@ -9,6 +8,7 @@
 #include "plugin/Constants.h"
 #include "dll/Exports.h"
 #include "plugin/PluginState.h"
+#include "tests/support/Process.h"
 
 namespace {
 
@@ -32,17 +32,6 @@ TEST(PluginDll, LoadsThroughItsExportsAndKeepsItsModuleHandle) {
     FreeLibrary(module);
 }
 
-unsigned ThreadsOfThisProcess() {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    THREADENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    unsigned count = 0;
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
-        count += entry.th32OwnerProcessID == GetCurrentProcessId() ? 1 : 0;
-    CloseHandle(snapshot);
-    return count;
-}
-
 // An activation starts or wakes the companion on a thread of the plugin's own (the host holds
 // its scene mutex there); UnloadPlugin ends that thread, so nothing runs in the DLL once the host
 // frees it.
@@ -57,7 +46,7 @@ TEST(PluginDll, UnloadEndsTheThreadTheCompanionIsLaunchedOn) {
     ASSERT_NE(songList, nullptr);
     XConfig scene;
     XElement* data = scene.GetRootElement()->CreateElement(L"歌单")->CreateElement(L"data");
-    const unsigned threads = ThreadsOfThisProcess();
+    const long threads = ThreadsOfThisProcess();
     auto* source = static_cast<ImageSource*>(songList->create(data));
     source->ActivateSource();
     EXPECT_EQ(ThreadsOfThisProcess(), threads + 1);

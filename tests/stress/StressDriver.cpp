@@ -1,22 +1,12 @@
 #include "tests/stress/StressDriver.h"
 
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 
-namespace {
+#include "tests/support/Process.h"
 
-long ThreadsOfThisProcess() {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    THREADENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    long count = 0;
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
-        count += entry.th32OwnerProcessID == GetCurrentProcessId() ? 1 : 0;
-    CloseHandle(snapshot);
-    return count;
-}
+namespace {
 
 // The scene of round `round`: one or two sources, named for the round so none is reused.
 std::vector<std::wstring> SceneOfRound(int round) {

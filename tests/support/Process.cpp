@@ -1,5 +1,7 @@
 #include "tests/support/Process.h"
 
+#include <tlhelp32.h>
+
 #include <vector>
 
 ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs) {
@@ -82,4 +84,15 @@ void BackgroundProcess::Kill() {
         TerminateProcess(process, 99);
         WaitForSingleObject(process, 5000);
     }
+}
+
+long ThreadsOfThisProcess() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    long count = 0;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+        count += entry.th32OwnerProcessID == GetCurrentProcessId() ? 1 : 0;
+    CloseHandle(snapshot);
+    return count;
 }

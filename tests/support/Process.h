@@ -32,3 +32,6 @@ private:
     HANDLE process = nullptr;
     DWORD id = 0;
 };
+
+// How many threads this process has now.
+long ThreadsOfThisProcess();
