@@ -142,9 +142,10 @@ inline constexpr const wchar_t* kConfigureNullElementWarning = L"ConfigureTextSo
 inline constexpr const wchar_t* kMeasureStringFailed = L"TextSource::UpdateTexture: Gdiplus::Graphics::MeasureString failed: %u";
 inline constexpr const wchar_t* kClearFailed = L"TextSource::UpdateTexture: Graphics::Clear failed: %u";
 inline constexpr const wchar_t* kDrawStringFailed = L"TextSource::UpdateTexture: Graphics::DrawString failed: %u";
-// Deactivation could not make the font of the hint text (the face name follows); it is not measured.
+// Deactivation could not make the font of the hint text: kFontNotFoundMessage, then the face
+// name; it is not measured.
 inline constexpr const wchar_t* kHintFontNotFoundWarning =
-    L"MorvathThanksImage::DeactivateSource: Sources.TextSource.FontNotFound: \"%ls\", the hint text is not measured";
+    L"MorvathThanksImage::DeactivateSource: %ls: \"%ls\", the hint text is not measured";
 inline constexpr const wchar_t* kLaunchSucceeded = L"Successed!";
 inline constexpr const wchar_t* kLaunchReturnValue = L"return value:%d\n";
 inline constexpr const wchar_t* kLaunchLastError = L"GetLastError: %d";

@@ -123,7 +123,8 @@ void MorvathThanksImage::DeactivateSource() {
         // The host holds the scene mutex here: a message box would stop every frame until the
         // user clicks, so a font that cannot be made is said in the log.
         if (!MeasureDefaultText(settings, *calls))
-            AppWarning(names::kHintFontNotFoundWarning, ReadText(settings, keys::kFont, defaults::kFont));
+            AppWarning(names::kHintFontNotFoundWarning, names::kFontNotFoundMessage,
+                       ReadText(settings, keys::kFont, defaults::kFont));
         const float cx = ReadFloat(settings, keys::kBaseSizeCx, 0.0f);
         const float cy = ReadFloat(settings, keys::kBaseSizeCy, 0.0f);
         if (XElement* parent = settings ? settings->GetParent() : nullptr) {
