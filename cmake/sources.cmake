@@ -14,19 +14,23 @@ set(HOST_SOURCES
 set(PORTABLE_SOURCES
   plugin/FailureReports.cpp
   plugin/Registry.cpp
+  companion/Hotkey.cpp
   companion/LauncherThrottle.cpp
   companion/SettingsCommand.cpp
   companion/SharedBlockParser.cpp
   bridge/Commands.cpp
   bridge/Inbound.cpp
   bridge/Payload.cpp
+  source/RenderBoard.cpp
   source/Sizing.cpp
 )
 
 # Plugin code at the Win32, GDI, GDI+ and COM edges, and the exports on top (dll/).
 set(WINDOWS_SOURCES
   plugin/Handles.cpp
+  plugin/OwnThread.cpp
   plugin/PluginState.cpp
+  companion/CompanionThread.cpp
   companion/Launcher.cpp
   companion/SharedBlock.cpp
   bridge/BridgeSteps.cpp
@@ -38,7 +42,7 @@ set(WINDOWS_SOURCES
   source/Gdip.cpp
   source/Measure.cpp
   source/Rasteriser.cpp
-  source/SharedRender.cpp
+  source/RenderThread.cpp
   source/SongListSource.cpp
   dll/Exports.cpp
 )

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <stdexcept>
 
+#include "companion/CompanionThread.h"
 #include "plugin/Constants.h"
 #include "plugin/FailureReports.h"
 #include "plugin/Handles.h"
@@ -57,86 +57,16 @@ int LaunchCompanionAt(int now) {
     return static_cast<int>(lastError);
 }
 
-void OnCompanionHotkey(DWORD /*hotkey*/, UPARAM /*param*/, bool down) noexcept {
-    if (down) return;
+void SendHotkeyRelease() noexcept {
     if (HWND window = FindWindowW(nullptr, names::kCompanionMainWindow)) SendToCompanion(window, names::kHotkeyMessage);
 }
 
-// ---------------------------------------------------------------- launches in the background
-
-namespace {
-
-struct BackgroundLaunches {
-    SRWLOCK lock = SRWLOCK_INIT;
-    CONDITION_VARIABLE changed = CONDITION_VARIABLE_INIT;
-    HANDLE thread = nullptr;
-    bool pending = false;   // a request waits
-    bool running = false;   // LaunchCompanion runs
-    bool stopping = false;
-    FailureReports failures;  // the thread's own
-};
-BackgroundLaunches g_background;
-
-DWORD WINAPI RunBackgroundLaunches(void*) {
-    BackgroundLaunches& b = g_background;
-    for (;;) {
-        {
-            const exclusive_lock hold(b.lock);
-            while (!b.pending && !b.stopping) SleepConditionVariableSRW(&b.changed, &hold.lock(), INFINITE, 0);
-            if (b.stopping) return 0;
-            b.pending = false;
-            b.running = true;
-        }
-        // The launch belongs to the activation that asked for it.
-        try {
-            LaunchCompanion();
-            b.failures.Succeeded(HostCall::ActivateSource);
-        } catch (...) {
-            b.failures.Failed(HostCall::ActivateSource);
-        }
-        {
-            const exclusive_lock hold(b.lock);
-            b.running = false;
-        }
-        WakeAllConditionVariable(&b.changed);
+void STDCALL OnCompanionHotkey(DWORD /*hotkey*/, UPARAM /*param*/, bool down) noexcept {
+    if (down) return;
+    try {
+        SendHotkeyReleaseInBackground();
+        g_plugin.failures.Succeeded(HostCall::HotkeyRelease);
+    } catch (...) {
+        g_plugin.failures.Failed(HostCall::HotkeyRelease);
     }
-}
-
-}  // namespace
-
-void LaunchCompanionInBackground() {
-    BackgroundLaunches& b = g_background;
-    {
-        const exclusive_lock hold(b.lock);
-        if (!b.thread) {
-            b.thread = CreateThread(nullptr, 0, RunBackgroundLaunches, nullptr, 0, nullptr);
-            if (!b.thread) throw std::runtime_error("no thread to launch the companion on");
-        }
-        b.pending = true;
-    }
-    WakeAllConditionVariable(&b.changed);
-}
-
-void StopBackgroundLaunches() noexcept {
-    BackgroundLaunches& b = g_background;
-    HANDLE thread = nullptr;
-    {
-        const exclusive_lock hold(b.lock);
-        thread = b.thread;
-        if (!thread) return;
-        b.stopping = true;
-        b.pending = false;
-    }
-    WakeAllConditionVariable(&b.changed);
-    // Bounded: a wake gives up after the send's time-out.
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
-    const exclusive_lock hold(b.lock);
-    b.thread = nullptr;
-    b.stopping = false;
-}
-
-bool BackgroundLaunchesIdle() noexcept {
-    const exclusive_lock hold(g_background.lock);
-    return !g_background.pending && !g_background.running;
 }

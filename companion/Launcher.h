@@ -20,17 +20,9 @@ int LaunchCompanion();
 // The same at a given time, for tests of the throttle.
 int LaunchCompanionAt(int now);
 
-// For callers that must not wait on the companion (a source's activation, which the host calls
-// with its scene mutex held, while a companion that does not answer makes a wake wait up to the
-// send's time-out): LaunchCompanion runs on a thread of the plugin's own, made on the first
-// request. Requests made while one runs are folded into one more run; the result is not kept.
-// Throws when the thread cannot be made.
-void LaunchCompanionInBackground();
-// Ends that thread after the run in progress, if any (a request not yet started is dropped);
-// UnloadPlugin calls it, so nothing of the plugin runs once it is unloaded.
-void StopBackgroundLaunches() noexcept;
-// Whether no background request is waiting or running.
-bool BackgroundLaunchesIdle() noexcept;
-
-// The host hotkey callback: the key's release sends message 1230 to the companion's main window.
-void OnCompanionHotkey(DWORD hotkey, UPARAM param, bool down) noexcept;
+// The host hotkey callback, on the host's user-interface thread: the key's release has message
+// 1230 sent to the companion's main window, on the plugin's own thread (it may wait on the
+// companion).
+void STDCALL OnCompanionHotkey(DWORD hotkey, UPARAM param, bool down) noexcept;
+// What that thread sends: 1230 to the companion's main window, when there is one.
+void SendHotkeyRelease() noexcept;

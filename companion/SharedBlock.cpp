@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "companion/Launcher.h"
+#include "companion/CompanionThread.h"
 #include "companion/SharedBlockParser.h"
 #include "plugin/Constants.h"
 #include "plugin/Handles.h"
@@ -41,6 +41,10 @@ bool ReadSharedBlock(XElement* settings, ImageSource* source) {
     block::Content content;
     block::Parse(copy, count, content);
     const exclusive_lock hotkey(g_plugin.hotkeyLock);
-    return block::Apply(copy, content, settings, g_plugin.currentHotkeyCode, g_plugin.hotkeyId, OnCompanionHotkey,
-                        reinterpret_cast<UPARAM>(source), g_plugin.sharedText);
+    const int before = g_plugin.currentHotkeyCode;
+    const bool applied = block::Apply(copy, content, settings, g_plugin.currentHotkeyCode, g_plugin.sharedText);
+    // A new key is registered on the plugin's own thread: the host's hotkey calls take its hotkey
+    // lock, which the host holds while it waits for this frame to end (stopping a recording).
+    if (g_plugin.currentHotkeyCode != before) WishHotkey(g_plugin.currentHotkeyCode, reinterpret_cast<UPARAM>(source));
+    return applied;
 }

@@ -120,23 +120,16 @@ void SetIntIfChanged(XElement& settings, CTSTR key, int value) {
 
 }  // namespace
 
-bool Apply(const wchar_t* text, const Content& content, XElement* settings, int& currentHotkeyCode, UINT& hotkeyId,
-           OBSHOTKEYPROC proc, UPARAM param, String& sharedText) {
+bool Apply(const wchar_t* text, const Content& content, XElement* settings, int& currentHotkeyCode, String& sharedText) {
     if (content.settingsApplied) {
         if (settings) {
             SetTextIfChanged(*settings, keys::kFont, text + content.font.offset);  // terminated by Parse
             for (std::size_t i = 0; i < kLookFields; ++i) SetIntIfChanged(*settings, kLookKeys[i], content.look[i]);
         }
-        // A line of 14 fields carries no hotkey code; the registered hotkey stays as it is.
+        // A line of 14 fields carries no hotkey code; the hotkey stays as it is.
         if (content.hasHotkeyCode && content.hotkeyCode != currentHotkeyCode) {
             currentHotkeyCode = content.hotkeyCode;
             if (settings) settings->SetInt(keys::kHotkey, content.hotkeyCode);
-            if (hotkeyId != 0) {
-                OBSDeleteHotkey(hotkeyId);
-                hotkeyId = 0;
-            }
-            if (content.hotkeyCode != 0)
-                hotkeyId = OBSCreateHotkey(static_cast<DWORD>(content.hotkeyCode), proc, param);
         }
     }
     if (content.lineCount > 0) {

@@ -1,7 +1,7 @@
 #pragma once
 // The companion's shared block, read as text. Plain code over a copy of the block: Parse makes
-// no calls at all, and Apply calls only the host library (the settings element, and the hotkey
-// through OBSCreateHotkey and OBSDeleteHotkey), so it builds and is tested natively and fuzzed.
+// no calls at all, and Apply calls only the host library (the settings element and the text), so
+// it builds and is tested natively and fuzzed.
 //
 // The block holds UTF-16 text up to a NUL. In settings form it begins "Set|" and carries, in
 // fields separated by runs of "|", the font, twelve look values, the hotkey code and then the
@@ -61,11 +61,10 @@ void Parse(wchar_t* text, std::size_t count, Content& out) noexcept;
 namespace block {
 
 // Applies parsed content, in this order: the font and the look values to `settings` (when not
-// null), each written only when the element does not hold that value already; the hotkey, when its code differs from `currentHotkeyCode` (the old hotkey removed, a
-// new one registered with `proc` and `param` unless the code is 0, "hotkey" written); then the
-// shown text: lines 2 onward, each followed by CR LF, replace `sharedText` when any line was
-// found. Returns whether a settings line was applied.
-bool Apply(const wchar_t* text, const Content& content, XElement* settings, int& currentHotkeyCode, UINT& hotkeyId,
-           OBSHOTKEYPROC proc, UPARAM param, String& sharedText);
+// null), each written only when the element does not hold that value already; the hotkey code,
+// when it differs from `currentHotkeyCode` (taken into it, and "hotkey" written; registering the
+// key is the caller's); then the shown text: lines 2 onward, each followed by CR LF, replace
+// `sharedText` when any line was found. Returns whether a settings line was applied.
+bool Apply(const wchar_t* text, const Content& content, XElement* settings, int& currentHotkeyCode, String& sharedText);
 
 }  // namespace block

@@ -1,10 +1,11 @@
 #include "dll/Exports.h"
 
 #include "bridge/RuntimeHost.h"
-#include "companion/Launcher.h"
+#include "companion/CompanionThread.h"
 #include "plugin/Constants.h"
 #include "plugin/PluginState.h"
 #include "source/Callbacks.h"
+#include "source/RenderThread.h"
 
 extern "C" bool LoadPlugin() {
     try {
@@ -22,9 +23,21 @@ extern "C" bool LoadPlugin() {
 }
 
 extern "C" void UnloadPlugin() {
-    StopBackgroundLaunches();  // nothing of the plugin may run once the host frees it
-    if (!g_plugin.bridgeEnabled) return;
-    StopRuntime();
+    try {
+        // Nothing of the plugin may run once the host frees it, and the host's exit must not
+        // wait on it without end: the plugin's threads end within the bound, and one still
+        // blocked then (in a prompt of the system's, behind the host's hotkey lock) keeps the
+        // module loaded until it ends.
+        RequestCompanionThreadStop();
+        render::RequestStop();
+        const ULONGLONG deadline = GetTickCount64() + names::kUnloadWaitMs;
+        if (!WaitForCompanionThread(deadline)) Log(names::kThreadLeftRunning, names::kCompanionThreadName);
+        if (!render::WaitUntil(deadline)) Log(names::kThreadLeftRunning, names::kRenderThreadName);
+        if (g_plugin.bridgeEnabled) StopRuntime();
+        g_plugin.failures.Succeeded(HostCall::UnloadPlugin);
+    } catch (...) {
+        g_plugin.failures.Failed(HostCall::UnloadPlugin);
+    }
 }
 
 extern "C" CTSTR GetPluginName() { return names::kPluginName; }

@@ -31,9 +31,11 @@ HOSTAPI void HostFailHotkeyCreation(bool fail);
 // registered now).
 HOSTAPI unsigned HostMostHotkeysAtOnce();
 HOSTAPI void HostResetMostHotkeysAtOnce();
-// Called by OBSDeleteHotkey, on the deleting thread, before the hotkey is removed (null: none),
-// so a test can hold a deletion where another thread might come between.
-HOSTAPI void HostSetHotkeyDeleteHook(void (*hook)(UINT id, void* context), void* context);
+// Takes (true) or lets go of (false) the hotkey table's lock on the calling thread, as the host
+// holds it for the whole of a stop of recording or streaming: OBSCreateHotkey and OBSDeleteHotkey
+// on other threads wait meanwhile. A hotkey call made with the scene mutex held is said in the
+// log as a warning.
+HOSTAPI void HostHoldHotkeyTable(bool hold);
 
 struct HostMessageBox {
     HWND owner;

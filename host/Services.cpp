@@ -95,18 +95,27 @@ struct Hotkey {
     UPARAM param;
 };
 
-std::mutex g_hotkeyLock;
+// The hotkey table's lock, which the host program also holds for the whole of a stop of
+// recording or streaming (HostHoldHotkeyTable), as the host does.
+std::recursive_mutex g_hotkeyLock;
+using HotkeyGuard = std::lock_guard<std::recursive_mutex>;
 std::vector<Hotkey> g_hotkeys;
 UINT g_nextHotkeyId = 1;
 bool g_failHotkeys = false;
 std::size_t g_mostHotkeys = 0;
-void (*g_deleteHook)(UINT, void*) = nullptr;
-void* g_deleteHookContext = nullptr;
+
+// A hotkey call with the scene mutex held waits, under it, for a stop that holds the hotkey
+// table while it waits for the video thread, which waits for the scene mutex: said in the log.
+void WarnUnderSceneMutex(const wchar_t* call) {
+    if (HostSceneMutexHeldHere())
+        AppWarning(L"%ls with the scene mutex held: a stop holding the hotkey table would wait for it for ever", call);
+}
 
 }  // namespace
 
 UINT OBSCreateHotkey(DWORD hotkey, OBSHOTKEYPROC proc, UPARAM param) {
-    std::lock_guard<std::mutex> lock(g_hotkeyLock);
+    WarnUnderSceneMutex(L"OBSCreateHotkey");
+    HotkeyGuard lock(g_hotkeyLock);
     if (g_failHotkeys || !proc) return 0;
     UINT id = g_nextHotkeyId++;
     if (g_nextHotkeyId == 0) g_nextHotkeyId = 1;
@@ -116,15 +125,8 @@ UINT OBSCreateHotkey(DWORD hotkey, OBSHOTKEYPROC proc, UPARAM param) {
 }
 
 void OBSDeleteHotkey(UINT hotkeyID) {
-    void (*hook)(UINT, void*) = nullptr;
-    void* context = nullptr;
-    {
-        std::lock_guard<std::mutex> lock(g_hotkeyLock);
-        hook = g_deleteHook;
-        context = g_deleteHookContext;
-    }
-    if (hook) hook(hotkeyID, context);
-    std::lock_guard<std::mutex> lock(g_hotkeyLock);
+    WarnUnderSceneMutex(L"OBSDeleteHotkey");
+    HotkeyGuard lock(g_hotkeyLock);
     for (auto it = g_hotkeys.begin(); it != g_hotkeys.end(); ++it) {
         if (it->id == hotkeyID) {
             g_hotkeys.erase(it);
@@ -136,7 +138,7 @@ void OBSDeleteHotkey(UINT hotkeyID) {
 unsigned HostDeliverHotkey(DWORD keyCode, bool down) {
     std::vector<Hotkey> matching;
     {
-        std::lock_guard<std::mutex> lock(g_hotkeyLock);
+        HotkeyGuard lock(g_hotkeyLock);
         for (const Hotkey& h : g_hotkeys)
             if (h.key == keyCode) matching.push_back(h);
     }
@@ -147,7 +149,7 @@ unsigned HostDeliverHotkey(DWORD keyCode, bool down) {
 unsigned HostDeliverAllHotkeys(bool down) {
     std::vector<Hotkey> all;
     {
-        std::lock_guard<std::mutex> lock(g_hotkeyLock);
+        HotkeyGuard lock(g_hotkeyLock);
         all = g_hotkeys;
     }
     for (const Hotkey& h : all) h.proc(h.key, h.param, down);
@@ -155,36 +157,35 @@ unsigned HostDeliverAllHotkeys(bool down) {
 }
 
 unsigned HostHotkeyCount() {
-    std::lock_guard<std::mutex> lock(g_hotkeyLock);
+    HotkeyGuard lock(g_hotkeyLock);
     return static_cast<unsigned>(g_hotkeys.size());
 }
 
 DWORD HostHotkeyKey(UINT id) {
-    std::lock_guard<std::mutex> lock(g_hotkeyLock);
+    HotkeyGuard lock(g_hotkeyLock);
     for (const Hotkey& h : g_hotkeys)
         if (h.id == id) return h.key;
     return 0;
 }
 
 void HostFailHotkeyCreation(bool fail) {
-    std::lock_guard<std::mutex> lock(g_hotkeyLock);
+    HotkeyGuard lock(g_hotkeyLock);
     g_failHotkeys = fail;
 }
 
 unsigned HostMostHotkeysAtOnce() {
-    std::lock_guard<std::mutex> lock(g_hotkeyLock);
+    HotkeyGuard lock(g_hotkeyLock);
     return static_cast<unsigned>(g_mostHotkeys);
 }
 
 void HostResetMostHotkeysAtOnce() {
-    std::lock_guard<std::mutex> lock(g_hotkeyLock);
+    HotkeyGuard lock(g_hotkeyLock);
     g_mostHotkeys = g_hotkeys.size();
 }
 
-void HostSetHotkeyDeleteHook(void (*hook)(UINT, void*), void* context) {
-    std::lock_guard<std::mutex> lock(g_hotkeyLock);
-    g_deleteHook = hook;
-    g_deleteHookContext = context;
+void HostHoldHotkeyTable(bool hold) {
+    if (hold) g_hotkeyLock.lock();
+    else g_hotkeyLock.unlock();
 }
 
 // ---------------------------------------------------------------- log

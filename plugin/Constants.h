@@ -55,6 +55,8 @@ inline constexpr unsigned kLaunchArgumentsBytes = 2048;
 inline constexpr int kLaunchThrottleSeconds = 2;
 // How long a send to a companion window may block before it is given up.
 inline constexpr unsigned kCompanionSendTimeoutMs = 2000;
+// How long UnloadPlugin waits, in all, for the plugin's own threads to end.
+inline constexpr unsigned kUnloadWaitMs = 2500;
 
 // ---- the in-process bridge
 inline constexpr const wchar_t* kRuntimeVersion = L"v4.0.30319";
@@ -159,6 +161,17 @@ inline constexpr const wchar_t* kDeactivateSourceCall = L"MorvathThanksImage::De
 inline constexpr const wchar_t* kCreateSourceCall = L"CreateSongListSource";
 inline constexpr const wchar_t* kConfigureSourceCall = L"ConfigureSongListSource";
 inline constexpr const wchar_t* kLoadPluginCall = L"LoadPlugin";
+inline constexpr const wchar_t* kUnloadPluginCall = L"UnloadPlugin";
+inline constexpr const wchar_t* kDestroySourceCall = L"MorvathThanksImage::~MorvathThanksImage";
+inline constexpr const wchar_t* kHotkeyReleaseCall = L"OnCompanionHotkey";
+inline constexpr const wchar_t* kRenderCall = L"the plugin's render thread";
+inline constexpr const wchar_t* kHotkeyRegistrationCall = L"the plugin's hotkey registration";
+// UnloadPlugin could not end one of the plugin's threads in time: it keeps the plugin's module
+// loaded until it ends.
+inline constexpr const wchar_t* kThreadLeftRunning =
+    L"UnloadPlugin: the plugin's %ls thread is still blocked; it keeps the plugin loaded until it ends";
+inline constexpr const wchar_t* kRenderThreadName = L"render";
+inline constexpr const wchar_t* kCompanionThreadName = L"companion";
 inline constexpr const char* kMappingFailed = "Could not create file mapping object (%d).\n";
 inline constexpr const char* kViewFailed = "Could not map view of file (%d).\n";
 

@@ -15,6 +15,11 @@ CTSTR CallName(HostCall call) noexcept {
         case HostCall::CreateSource: return names::kCreateSourceCall;
         case HostCall::ConfigureSource: return names::kConfigureSourceCall;
         case HostCall::LoadPlugin: return names::kLoadPluginCall;
+        case HostCall::UnloadPlugin: return names::kUnloadPluginCall;
+        case HostCall::DestroySource: return names::kDestroySourceCall;
+        case HostCall::HotkeyRelease: return names::kHotkeyReleaseCall;
+        case HostCall::Render: return names::kRenderCall;
+        case HostCall::HotkeyRegistration: return names::kHotkeyRegistrationCall;
     }
     return L"?";
 }

@@ -12,6 +12,12 @@ enum class HostCall : unsigned {
     CreateSource,
     ConfigureSource,
     LoadPlugin,
+    UnloadPlugin,
+    DestroySource,
+    HotkeyRelease,
+    // The work the plugin's own threads do for the calls above.
+    Render,
+    HotkeyRegistration,
 };
 
 // Which of one owner's calls (a source's, or the process's for the callbacks and the exports)

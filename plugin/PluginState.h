@@ -13,7 +13,7 @@ using GpStringFormatHandle = Gdiplus::GpStringFormat*;
 // The one process-wide record. The members that need set-up are declared in the order they are
 // set up when the library loads (the registry first, so its release runs last at unload); the
 // plain values follow. No field but the hotkey's is guarded by a lock: each is written on the
-// host threads that the operations owning it run on.
+// threads that the operations owning it run on.
 struct PluginState {
     SourceRegistry registry;
     String defaultText;
@@ -27,11 +27,11 @@ struct PluginState {
     ICLRRuntimeHost* runtimeHost = nullptr;  // not null while the bridge runs
     bool bridgeEnabled = false;              // off, and nothing in the plugin turns it on
     int usingAscii = 0;
-    UINT hotkeyId = 0;
+    UINT hotkeyId = 0;  // written by the plugin's own thread, which alone registers and removes the key
     int currentHotkeyCode = -1;
-    // Held while the hotkey is registered or removed and the two fields above change: the block
-    // reader registers it on the host's video thread, and a source destroyed after a scene
-    // switch removes it on the user-interface thread without the scene mutex.
+    // Held while currentHotkeyCode changes and the key is asked for: the block reader takes a new
+    // code on the host's video thread, and a source destroyed after a scene switch forgets it on
+    // the user-interface thread without the scene mutex. Never held while the host is called.
     SRWLOCK hotkeyLock = SRWLOCK_INIT;
     int lastLaunchTime = 0;
     COPYDATASTRUCT* lastCopyData = nullptr;

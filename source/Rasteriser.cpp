@@ -1,15 +1,60 @@
 #include "source/Rasteriser.h"
 
+#include <cstring>
+
 #include "plugin/Constants.h"
 #include "plugin/PluginState.h"
 #include "source/Defaults.h"
-#include "source/SharedRender.h"
 #include "source/Sizing.h"
 #include "source/SongListSource.h"
 
 using namespace gdip;
 
-HFONT CreateTextFont(const MorvathThanksImage& source, const Calls& calls, bool* fellBack) {
+namespace {
+
+// A render's pixels: the memory of its DIB section, kept with it.
+class DibImage final : public RenderedImage {
+public:
+    DibImage(unique_hbitmap&& dib, void* bits, int w, int h, bool complete) noexcept
+        : RenderedImage(w, h, bits, complete), section(static_cast<unique_hbitmap&&>(dib)) {}
+
+private:
+    unique_hbitmap section;
+};
+
+}  // namespace
+
+RenderInputs InputsOf(const MorvathThanksImage& s, const String& text) {
+    RenderInputs in;
+    in.text = text;
+    in.font = s.font;
+    in.fontSize = s.fontSize;
+    in.bold = s.bold;
+    in.italic = s.italic;
+    in.underline = s.underline;
+    in.color = s.color;
+    in.textOpacity = s.textOpacity;
+    in.outline = s.outline;
+    in.outlineSize = s.outlineSize;
+    in.outlineColor = s.outlineColor;
+    in.outlineOpacity = s.outlineOpacity;
+    in.backgroundColor = s.backgroundColor;
+    in.backgroundOpacity = s.backgroundOpacity;
+    in.calls = s.calls;
+    return in;
+}
+
+bool Matches(const RenderInputs& in, const MorvathThanksImage& s, const String& text) noexcept {
+    // The text, the longest, last.
+    return in.fontSize == s.fontSize && in.bold == s.bold && in.italic == s.italic && in.underline == s.underline &&
+           in.color == s.color && in.textOpacity == s.textOpacity && in.outline == s.outline &&
+           std::memcmp(&in.outlineSize, &s.outlineSize, sizeof in.outlineSize) == 0 &&
+           in.outlineColor == s.outlineColor && in.outlineOpacity == s.outlineOpacity &&
+           in.backgroundColor == s.backgroundColor && in.backgroundOpacity == s.backgroundOpacity &&
+           in.calls == s.calls && in.font == s.font && in.text == text;
+}
+
+HFONT CreateTextFont(const RenderInputs& source, const Calls& calls, bool* fellBack) {
     LOGFONTW description{};
     description.lfHeight = source.fontSize;
     description.lfWeight = source.bold ? FW_BOLD : FW_DONTCARE;
@@ -26,11 +71,11 @@ HFONT CreateTextFont(const MorvathThanksImage& source, const Calls& calls, bool*
     return calls.CreateFontIndirectW(&description);
 }
 
-bool DrawOutlinedText(const MorvathThanksImage& source, GpGraphics* graphics, GpPath* path, GpBrush* textBrush,
+bool DrawOutlinedText(const RenderInputs& source, GpGraphics* graphics, GpPath* path, GpBrush* textBrush,
                       const Calls& calls) {
     const ARGB penColor = sizing::Argb(sizing::PenAlpha(source.outlineOpacity, source.textOpacity), source.outlineColor);
     pen outlinePen;
-    const REAL width = sizing::OutlineWidth(source.outlineSize);
+    const REAL width = sizing::OutlineWidth(source.outlineSize, source.fontSize);
     bool complete = calls.GdipCreatePen1(penColor, width, UnitWorld, outlinePen.put()) == Ok;
     complete &= calls.GdipSetPenLineJoin(outlinePen.get(), LineJoinRound) == Ok;
     complete &= calls.GdipDrawPath(graphics, outlinePen.get(), path) == Ok;  // centred on the glyph outlines
@@ -38,21 +83,31 @@ bool DrawOutlinedText(const MorvathThanksImage& source, GpGraphics* graphics, Gp
     return complete;
 }
 
-bool HandOff(MorvathThanksImage& source, void* pixels, int width, int height) {
+bool HandOff(MorvathThanksImage& source, const RenderedImage& image) {
+    if (!image.pixels) return source.texture != nullptr;
+    const int width = image.width, height = image.height;
     if (width == source.textureSize.cx && height == source.textureSize.cy) {
-        if (source.texture) source.texture->SetImage(pixels, GS_IMAGEFORMAT_BGRA, static_cast<UINT>(width) * 4);
+        if (source.texture) source.texture->SetImage(image.pixels, GS_IMAGEFORMAT_BGRA, static_cast<UINT>(width) * 4);
     } else {
         delete source.texture;
         source.texture = nullptr;
         source.textureSize = {width, height};
-        source.texture = GS->CreateTexture(static_cast<unsigned>(width), static_cast<unsigned>(height), GS_BGRA, pixels,
-                                           FALSE, FALSE);
+        source.texture = GS->CreateTexture(static_cast<unsigned>(width), static_cast<unsigned>(height), GS_BGRA,
+                                           image.pixels, FALSE, FALSE);
     }
     return source.texture != nullptr;
 }
 
-bool UpdateTexture(MorvathThanksImage& source, const Calls& calls, SharedRender* share) {
-    const String& text = g_plugin.displayText;
+bool UpdateTexture(MorvathThanksImage& source, const Calls& calls) {
+    RenderInputs inputs = InputsOf(source, g_plugin.displayText);
+    inputs.calls = &calls;
+    const ImageRef image = RenderImage(inputs);
+    return HandOff(source, *image) && image->complete;
+}
+
+ImageRef RenderImage(const RenderInputs& source) {
+    const Calls& calls = source.calls ? *source.calls : kSystemCalls;
+    const String& text = source.text;
     const bool hasText = text.IsValid();
 
     // Whatever fails below, the render goes on as far as it can; it only no longer counts as
@@ -65,7 +120,7 @@ bool UpdateTexture(MorvathThanksImage& source, const Calls& calls, SharedRender*
 
     bool fellBack = false;
     unique_hfont gdiFont(CreateTextFont(source, calls, &fellBack));
-    if (!gdiFont) return false;
+    if (!gdiFont) return ImageRef::Nothing();
     if (fellBack) complete = false;
 
     string_format format;
@@ -95,8 +150,8 @@ bool UpdateTexture(MorvathThanksImage& source, const Calls& calls, SharedRender*
                                                                   &unbounded, format.get(), &box, nullptr, nullptr));
             if (status != Ok) AppWarning(names::kMeasureStringFailed, static_cast<unsigned>(status));
             if (source.outline) {
-                box.Width += sizing::OutlineWidth(source.outlineSize);
-                box.Height += sizing::OutlineWidth(source.outlineSize);
+                box.Width += sizing::OutlineWidth(source.outlineSize, source.fontSize);
+                box.Height += sizing::OutlineWidth(source.outlineSize, source.fontSize);
             }
         }
         measuring.reset();
@@ -119,7 +174,7 @@ bool UpdateTexture(MorvathThanksImage& source, const Calls& calls, SharedRender*
     info.bmiHeader.biCompression = BI_RGB;
     void* pixels = nullptr;
     unique_hbitmap dib(calls.CreateDIBSection(memoryDc.get(), &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
-    if (!dib || !pixels) return false;
+    if (!dib || !pixels) return ImageRef(new RenderedImage(size.width, size.height, nullptr, false));
     const INT pitch = size.width * 4;
     bitmap surface;
     check(calls.GdipCreateBitmapFromScan0(size.width, size.height, pitch, PixelFormat32bppARGB,
@@ -160,7 +215,7 @@ bool UpdateTexture(MorvathThanksImage& source, const Calls& calls, SharedRender*
                 // near the origin: Wine's GDI+ flattens curves lying far from it on both axes
                 // without end (a few lines at 42 px, half a pen of 1,350 pixels in: the stack
                 // overflows, however large).
-                const float halfPen = sizing::OutlineWidth(source.outlineSize) * 0.5f;
+                const float halfPen = sizing::OutlineWidth(source.outlineSize, source.fontSize) * 0.5f;
                 path textPath;
                 check(calls.GdipCreatePath(FillModeAlternate, textPath.put()));
                 if (textPath) {  // nothing to add the text to or draw otherwise (Wine reads through a null path)
@@ -182,8 +237,6 @@ bool UpdateTexture(MorvathThanksImage& source, const Calls& calls, SharedRender*
             }
         }
     }  // brush and graphics released: every pixel is in the buffer now
-
-    if (!HandOff(source, pixels, size.width, size.height)) return false;
-    if (complete && share) share->Keep(source, text, dib, pixels, size.width, size.height);
-    return complete;
+    surface.reset();
+    return ImageRef(new DibImage(static_cast<unique_hbitmap&&>(dib), pixels, size.width, size.height, complete));
 }

@@ -33,6 +33,8 @@ BitmapSize ForBox(float boxWidth, float& boxHeight, int fontSize) noexcept {
     size.width = TruncateSaturated(boxWidth + kRoundingEpsilon);
     size.width = EvenWithinLimits(size.width);
     size.height = EvenWithinLimits(size.height);
+    if (static_cast<long>(size.width) * size.height > kLargestArea)
+        size.height = static_cast<int>(kLargestArea / size.width) & ~1;  // width <= 8192: at least 512
     return size;
 }
 
@@ -45,8 +47,9 @@ BaseSize ForDefaultText(float boxWidth, float boxHeight, int fontSize) noexcept 
     return base;
 }
 
-float OutlineWidth(float width) noexcept {
-    return width > static_cast<float>(kLargestSide) ? static_cast<float>(kLargestSide) : width;
+float OutlineWidth(float width, int fontSize) noexcept {
+    const float widest = static_cast<float>(fontSize > kSmallestSide ? fontSize : kSmallestSide);
+    return width > widest ? widest : width;
 }
 
 std::uint32_t Alpha(int opacity) noexcept { return static_cast<std::uint32_t>(opacity) * 255u / 100u; }

@@ -1,7 +1,7 @@
 #include "source/SongListSource.h"
 
 #include "bridge/BridgeSteps.h"
-#include "companion/Launcher.h"
+#include "companion/CompanionThread.h"
 #include "companion/SharedBlock.h"
 #include "plugin/Constants.h"
 #include "plugin/HostText.h"
@@ -9,29 +9,28 @@
 #include "source/Defaults.h"
 #include "source/Measure.h"
 #include "source/Rasteriser.h"
+#include "source/RenderThread.h"
 
 MorvathThanksImage::MorvathThanksImage(XElement* settingsElement) : settings(settingsElement) {
-    g_sharedRender.SourceCreated();
+    render::Join(renders);
 }
 
 MorvathThanksImage::~MorvathThanksImage() {
     BridgeRetireStep(settings);
+    render::Leave(renders);  // a render only this source wanted is dropped
     if (texture) {
         delete texture;
         texture = nullptr;
     }
-    {
-        // After a scene switch this runs without the scene mutex while frames read the block.
-        const exclusive_lock hotkey(g_plugin.hotkeyLock);
-        if (g_plugin.hotkeyId != 0) {
-            OBSDeleteHotkey(g_plugin.hotkeyId);
-            g_plugin.hotkeyId = 0;
-        }
-        // With the hotkey gone, the next frame of any source registers it again from the block,
-        // even when the companion's key has not changed.
-        g_plugin.currentHotkeyCode = -1;
+    try {
+        // The host may hold the scene mutex here: the key is removed on the plugin's own thread.
+        // The next frame of any source registers it again from the block, even when the
+        // companion's key has not changed.
+        ForgetHotkey();
+        failures.Succeeded(HostCall::DestroySource);
+    } catch (...) {
+        failures.Failed(HostCall::DestroySource);
     }
-    g_sharedRender.SourceDestroyed();
 }
 
 void MorvathThanksImage::operator delete(void* block) noexcept { MainAllocator->_Free(block); }
@@ -47,14 +46,8 @@ void MorvathThanksImage::RefreshFrame() {
         g_plugin.displayText = g_plugin.sharedText;
         ReloadSettings();
         if (randomColor != 0) color = static_cast<std::uint32_t>(randomForeColor);
-        if (renderEveryFrame || !RenderIsCurrent(g_plugin.displayText)) {
-            // Only a complete render is remembered; a failed one is tried again next frame.
-            renderedTexture = nullptr;
-            if (RenderText(g_plugin.displayText)) {
-                rendered.Take(*this, g_plugin.displayText);
-                renderedTexture = texture;
-            }
-        }
+        if (renderEveryFrame) UpdateTexture(*this, *calls);
+        else FollowRenders(g_plugin.displayText);
         failures.Succeeded(HostCall::RefreshFrame);
     } catch (...) {
         // A frame that could not be made leaves the last texture on show.
@@ -62,11 +55,19 @@ void MorvathThanksImage::RefreshFrame() {
     }
 }
 
-bool MorvathThanksImage::RenderText(const String& text) {
-    if (renderEveryFrame) return UpdateTexture(*this, *calls);
-    if (g_sharedRender.Holds(*this, text))
-        return HandOff(*this, g_sharedRender.Pixels(), g_sharedRender.Width(), g_sharedRender.Height());
-    return UpdateTexture(*this, *calls, &g_sharedRender);
+void MorvathThanksImage::FollowRenders(const String& text) {
+    if (hasShown && Matches(shown, *this, text)) {
+        if (renders.wanting) render::Withdraw(renders);  // back to what the texture shows
+        return;
+    }
+    if (!renders.wanting || !Matches(renders.wanted, *this, text)) render::Want(renders, InputsOf(*this, text));
+    const ImageRef image = render::Take(renders);
+    if (!image) return;
+    // Settled, whatever the render gave: the same inputs would give the same, so they are not
+    // asked for again until they change.
+    shown = renders.wanted;
+    hasShown = true;
+    HandOff(*this, *image);
 }
 
 void MorvathThanksImage::Draw(const Vect2& position, const Vect2& size) {

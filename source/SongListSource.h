@@ -3,7 +3,7 @@
 
 #include "host/HostApi.h"
 #include "plugin/FailureReports.h"
-#include "source/SharedRender.h"
+#include "source/RenderBoard.h"
 #include "source/SourceBase.h"
 
 namespace gdip {
@@ -12,10 +12,11 @@ extern const Calls kSystemCalls;
 }  // namespace gdip
 
 // The song-list source: every frame it pulls the companion's shared block, takes the text to
-// show and reloads its look from its settings element; only when the text or the look changed
-// (or its texture is not the one its last render made) does it render the text into its texture,
-// or take the render another source of the same look made. Draw scales the texture into the
-// host's rectangle.
+// show and reloads its look from its settings element. When the text or the look changed it asks
+// the render thread for the pixels of those inputs and goes on showing its texture; the first
+// frame after they are ready hands them to the texture. It never renders on the host's video
+// thread, and a failed render is not asked for again until its inputs change. Draw scales the
+// texture into the host's rectangle.
 class MorvathThanksImage : public SourceBase {
 public:
     struct TextureSize {
@@ -56,24 +57,20 @@ public:
     bool italic = false;
     bool underline = false;
 
-    // Renders on every frame even when nothing changed, on its own: the plain renderer, kept so
-    // tests and benchmarks can compare the two. No setting turns it on.
+    // Renders on every frame even when nothing changed, on its own and in the frame: the plain
+    // renderer, kept so tests and benchmarks can compare the two. No setting turns it on.
     bool renderEveryFrame = false;
     // The GDI and GDI+ calls its renders and its measuring of the hint text make: the system's,
     // unless a test or the benchmark puts its own in.
     const gdip::Calls* calls = &gdip::kSystemCalls;
 
 private:
-    // A frame whose inputs are those of the texture on show, while the texture is still the one
-    // that render made, needs no new render: it would produce the same pixels.
-    bool RenderIsCurrent(const String& text) const noexcept {
-        return renderedTexture && renderedTexture == texture && rendered.Match(*this, text);
-    }
-    // The pixels of `text` in this look: taken from the shared render when that holds them,
-    // rendered otherwise. Whether they are complete and in the texture.
-    bool RenderText(const String& text);
+    // Asks for the render of the frame's inputs unless they are those of the texture, or those
+    // asked for already; hands a finished render to the texture.
+    void FollowRenders(const String& text);
 
-    RenderInputs rendered;
-    const Texture* renderedTexture = nullptr;  // null: nothing remembered
-    FailureReports failures;                   // of this source's own calls
+    RenderBoard::Client renders;  // what it asked the render thread for
+    RenderInputs shown;           // the inputs of the last render handed to the texture
+    bool hasShown = false;
+    FailureReports failures;      // of this source's own calls
 };

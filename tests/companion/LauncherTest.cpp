@@ -8,6 +8,7 @@
 #include "plugin/Constants.h"
 #include "plugin/PluginState.h"
 #include "tests/support/Companion.h"
+#include "tests/support/Launches.h"
 
 namespace {
 
@@ -91,12 +92,15 @@ TEST_F(Launcher, HotkeyReleaseGoesToTheMainWindowOnly) {
         CompanionWindow message(names::kCompanionMessageWindow);
         OnCompanionHotkey(0x77, 0, true);
         OnCompanionHotkey(0x77, 0, false);
+        ASSERT_TRUE(SettleLaunches());
         EXPECT_TRUE(g_received.empty()) << "the message window never gets 1230";
     }
     CompanionWindow message(names::kCompanionMessageWindow), main(names::kCompanionMainWindow);
     OnCompanionHotkey(0x77, 12345, true);
+    ASSERT_TRUE(SettleLaunches());
     EXPECT_TRUE(g_received.empty()) << "a key press sends nothing";
     OnCompanionHotkey(0x77, 12345, false);
+    ASSERT_TRUE(SettleLaunches());
     ASSERT_EQ(g_received.size(), 1u);
     EXPECT_EQ(g_received[0].window, main.get());
     EXPECT_EQ(g_received[0].message, names::kHotkeyMessage);

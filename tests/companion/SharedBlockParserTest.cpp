@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "companion/Hotkey.h"
 #include "companion/SharedBlockParser.h"
 #include "host/HostSide.h"
 
@@ -22,7 +23,8 @@ struct Outcome {
 };
 
 // Runs one block text through the reader's two steps, starting from a shown text of "old" and a
-// hotkey code of -1, as after loading.
+// hotkey code of -1, as after loading; a new hotkey code is then registered as the plugin's own
+// thread does it.
 void Read(const std::wstring& blockText, Outcome& out, int& hotkeyCode, UINT& hotkeyId) {
     // An exactly sized buffer, so the sanitizers see any read past the text.
     std::unique_ptr<wchar_t[]> copy(new wchar_t[blockText.size() + 1]);
@@ -30,7 +32,11 @@ void Read(const std::wstring& blockText, Outcome& out, int& hotkeyCode, UINT& ho
     String shared(L"old");
     block::Content content;
     block::Parse(copy.get(), blockText.size(), content);
-    out.result = block::Apply(copy.get(), content, out.settings.GetRootElement(), hotkeyCode, hotkeyId, NoHotkey, 0, shared);
+    const int before = hotkeyCode;
+    out.result = block::Apply(copy.get(), content, out.settings.GetRootElement(), hotkeyCode, shared);
+    HotkeyRegistration registration{hotkeyId, before, 0};
+    Reconcile(HotkeyWish{hotkeyCode, 0, 0}, registration, NoHotkey);
+    hotkeyId = registration.id;
     out.sharedText.assign(shared.Array() ? shared.Array() : L"", shared.Length());
 }
 
@@ -228,6 +234,32 @@ TEST(SharedBlock, HotkeySequence) {
     EXPECT_FALSE(frame(9));
     EXPECT_EQ(id, 0u);
     EXPECT_EQ(code, 9);
+}
+
+// A source's destruction asks for the key to be registered anew under the same code (a new
+// round); waiting wishes fold into the newest.
+TEST(Hotkey, ReconcileFollowsTheWish) {
+    const unsigned before = HostHotkeyCount();
+    HotkeyRegistration r;
+    struct Step { HotkeyWish wish; DWORD key; bool newId; } steps[] = {
+        {{5, 1, 0}, 5, true},   // registered
+        {{5, 2, 0}, 5, false},  // the same code and round: nothing to do, even for another parameter
+        {{5, 1, 1}, 5, true},   // a new round: removed and registered again
+        {{7, 1, 1}, 7, true},   // a new code
+        {{0, 1, 1}, 0, false},  // none: removed
+        {{0, 1, 2}, 0, false},
+        {{9, 1, 3}, 9, true},
+    };
+    UINT lastId = 0;
+    for (const Step& s : steps) {
+        Reconcile(s.wish, r, NoHotkey);
+        EXPECT_EQ(HostHotkeyKey(r.id), s.key) << s.wish.code << "/" << s.wish.round;
+        EXPECT_EQ(r.id != lastId, s.newId || (s.key == 0 && lastId != 0)) << s.wish.code << "/" << s.wish.round;
+        EXPECT_EQ(HostHotkeyCount(), before + (s.key ? 1u : 0u)) << "one key registered at most";
+        lastId = r.id;
+    }
+    Reconcile(HotkeyWish{}, r, NoHotkey);
+    EXPECT_EQ(HostHotkeyCount(), before);
 }
 
 TEST(SharedBlock, ManyFieldsAndLinesStayInBounds) {

@@ -13,6 +13,7 @@
 #include "plugin/PluginState.h"
 #include "tests/support/Companion.h"
 #include "plugin/HostText.h"
+#include "tests/support/Launches.h"
 
 namespace {
 
@@ -39,13 +40,12 @@ class SharedBlockReader : public testing::Test {
 protected:
     void SetUp() override {
         g_plugin.sharedText = L"old";
-        g_plugin.currentHotkeyCode = -1;
-        g_plugin.hotkeyId = 0;
+        ForgetHotkey();
+        ASSERT_TRUE(SettleLaunches());
     }
     void TearDown() override {
-        if (g_plugin.hotkeyId) OBSDeleteHotkey(g_plugin.hotkeyId);
-        g_plugin.hotkeyId = 0;
-        g_plugin.currentHotkeyCode = -1;
+        ForgetHotkey();
+        EXPECT_TRUE(SettleLaunches());
         g_plugin.sharedText.Clear();
     }
     std::wstring Shared() const { return std::wstring(TextOf(g_plugin.sharedText), g_plugin.sharedText.Length()); }
@@ -68,6 +68,7 @@ TEST_F(SharedBlockReader, ReadsWhatTheCompanionWrote) {
     EXPECT_EQ(Shared(), L"晴天 - 周杰伦\r\nYesterday\r\n");
     EXPECT_STREQ(config.GetRootElement()->GetString(L"font"), L"宋体");
     EXPECT_EQ(config.GetRootElement()->GetInt(L"hotkey", 0), 65);
+    ASSERT_TRUE(SettleLaunches());  // the key is registered on the plugin's own thread
     ASSERT_NE(g_plugin.hotkeyId, 0u);
     EXPECT_EQ(HostHotkeyKey(g_plugin.hotkeyId), 65u);
     // The hotkey is registered with the source as its parameter: its release reaches the relay.

@@ -17,6 +17,7 @@
 
 #include "bridge/Inbound.h"
 #include "bridge/Payload.h"
+#include "companion/Hotkey.h"
 #include "companion/SharedBlockParser.h"
 #include "host/HostSide.h"
 #include "host/Utf.h"
@@ -392,7 +393,11 @@ void SharedBlock(unsigned state, const std::uint8_t* data, std::size_t size) {
 
     block::Content content;
     block::Parse(copy.get(), count, content);
-    const bool result = block::Apply(copy.get(), content, settings, hotkeyCode, hotkeyId, NoHotkey, 0, shared);
+    const bool result = block::Apply(copy.get(), content, settings, hotkeyCode, shared);
+    // A new code, registered as the plugin's own thread does it.
+    HotkeyRegistration registration{hotkeyId, startCode, 0};
+    Reconcile(HotkeyWish{hotkeyCode, 0, 0}, registration, NoHotkey);
+    hotkeyId = registration.id;
     HostFailHotkeyCreation(false);
 
     const model::BlockOutcome expected = model::Block(text, haveSettings, startCode, startId != 0);

@@ -247,6 +247,7 @@ TEST_F(Failures, AFrameThatFailsOnEveryFrameIsReportedOncePerSource) {
     for (int round = 1; round <= 2; ++round) {
         // A font name longer than the last one needs a new block for the source's copy of it.
         if (round == 2) data->SetString(keys::kFont, L"Microsoft Sans Serif");
+        ASSERT_TRUE(SettleRenders());
         HostFailAllocations(true);  // out of memory: no frame can be made
         for (int frame = 0; frame < 30; ++frame) {
             a->RefreshFrame();

@@ -85,7 +85,7 @@ protected:
     // The advance width of one line in the source's font, measured as the renderer measures.
     static float LineWidth(const MorvathThanksImage& s, const std::wstring& line) {
         using namespace gdip;
-        unique_hfont gdiFont(CreateTextFont(s));
+        unique_hfont gdiFont(CreateTextFont(InputsOf(s, String())));
         unique_hdc dc(CreateCompatibleDC(nullptr));
         LOGFONTA narrow{};
         GetObjectA(gdiFont.get(), sizeof narrow, &narrow);
@@ -107,7 +107,7 @@ protected:
     std::unique_ptr<MorvathThanksImage> Render(const std::vector<std::wstring>& lines) {
         block.Write(Block(lines));
         std::unique_ptr<MorvathThanksImage> s(Create(data));
-        s->RefreshFrame();
+        Show(*s);
         return s;
     }
 };

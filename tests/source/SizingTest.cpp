@@ -27,7 +27,9 @@ TEST(Sizing, BitmapForMeasuredBoxes) {
         {"tiny box", 0.0f, 0.0f, 0, 32, 32, 0.0f},
         {"negative font size", 40.0f, 40.0f, -5, 40, 40, 40.0f},
         {"huge font size", 40.0f, 40.0f, 2147483647, 40, 8192, 2147483648.0f},
-        {"infinite box", inf, inf, 42, 8192, 8192, inf},
+        {"infinite box: 8192 wide, cut to 4 Mi pixels", inf, inf, 42, 8192, 512, inf},
+        {"more than 4 Mi pixels: cut at the bottom", 3000.0f, 2000.0f, 42, 3000, 1398, 2000.0f},
+        {"exactly 4 Mi pixels", 2048.0f, 2048.0f, 42, 2048, 2048, 2048.0f},
         {"NaN box", std::nanf(""), 40.0f, 42, 32, 42, 42.0f},
     };
     for (const Case& c : cases) {
@@ -57,14 +59,15 @@ TEST(Sizing, BaseSizeOfTheHintText) {
     }
 }
 
-TEST(Sizing, OutlineWidthIsBoundedByTheLargestBitmapSide) {
+TEST(Sizing, OutlineWidthIsBoundedByTheFontSize) {
     const float inf = std::numeric_limits<float>::infinity();
-    struct Case { float width, drawn; } cases[] = {
-        {2.0f, 2.0f}, {0.0f, 0.0f}, {-3.0f, -3.0f}, {8191.5f, 8191.5f}, {8192.0f, 8192.0f},
-        {8192.5f, 8192.0f}, {100000.0f, 8192.0f}, {inf, 8192.0f}, {-inf, -inf},
+    struct Case { float width; int fontSize; float drawn; } cases[] = {
+        {2.0f, 42, 2.0f},       {0.0f, 42, 0.0f},       {-3.0f, 42, -3.0f},  {42.0f, 42, 42.0f},
+        {42.5f, 42, 42.0f},     {100000.0f, 42, 42.0f}, {inf, 42, 42.0f},    {-inf, 42, -inf},
+        {40.0f, 12, 32.0f},     {40.0f, -5, 32.0f},     {31.0f, 0, 31.0f},   {5000.0f, 2147483647, 5000.0f},
     };
-    for (const Case& c : cases) EXPECT_EQ(sizing::OutlineWidth(c.width), c.drawn) << c.width;
-    EXPECT_TRUE(std::isnan(sizing::OutlineWidth(std::nanf(""))));
+    for (const Case& c : cases) EXPECT_EQ(sizing::OutlineWidth(c.width, c.fontSize), c.drawn) << c.width << " at " << c.fontSize;
+    EXPECT_TRUE(std::isnan(sizing::OutlineWidth(std::nanf(""), 42)));
 }
 
 TEST(Sizing, Alphas) {

@@ -9,9 +9,17 @@
 #include "plugin/Constants.h"
 #include "plugin/PluginState.h"
 #include "source/Callbacks.h"
+#include "source/RenderThread.h"
 #include "source/SongListSource.h"
 #include "tests/support/Companion.h"
 #include "tests/support/Launches.h"
+
+// True once the render thread makes no render and none waits to be made.
+inline bool SettleRenders(DWORD timeoutMs = 20000) {
+    for (const ULONGLONG end = GetTickCount64() + timeoutMs; !render::Idle(); Sleep(1))
+        if (GetTickCount64() > end) return false;
+    return true;
+}
 
 class SourceTest : public testing::Test {
 protected:
@@ -25,14 +33,14 @@ protected:
     }
     void TearDown() override {
         EXPECT_TRUE(SettleLaunches()) << "a launch an activation asked for is still running";
+        EXPECT_TRUE(SettleRenders()) << "a render is still being made";
         ResetPluginState();
         HostFailTextureCreation(0);
     }
 
     static void ResetPluginState() {
-        if (g_plugin.hotkeyId) OBSDeleteHotkey(g_plugin.hotkeyId);
-        g_plugin.hotkeyId = 0;
-        g_plugin.currentHotkeyCode = -1;
+        ForgetHotkey();  // the key registered by an earlier test is removed
+        EXPECT_TRUE(SettleLaunches());
         g_plugin.lastLaunchTime = 0;
         g_plugin.sharedText.Clear();
         g_plugin.displayText = g_plugin.defaultText;
@@ -40,6 +48,14 @@ protected:
 
     MorvathThanksImage* Create(XElement* settings) {
         return static_cast<MorvathThanksImage*>(CreateSongListSource(settings));
+    }
+
+    // A frame and, once the render it asked for (if any) is made, the frame that hands it to the
+    // texture: the texture then shows the frame's inputs.
+    static void Show(MorvathThanksImage& s) {
+        s.RefreshFrame();
+        EXPECT_TRUE(SettleRenders()) << "the render did not come";
+        s.RefreshFrame();
     }
 
     static std::uint32_t Pixel(const MorvathThanksImage& s, int x, int y) {

@@ -1,16 +1,17 @@
 #pragma once
-// Waits for the companion launches a source's activation handed to the plugin's own thread.
+// Waits for what the plugin's own thread was asked to do with the companion and the hotkey: a
+// launch an activation handed to it, a release's 1230, the key's registration.
 #include <windows.h>
 
-#include "companion/Launcher.h"
+#include "companion/CompanionThread.h"
 
-// True once none waits or runs; this thread's window messages are handled meanwhile, since the
-// launch may be sending to a window of this thread.
+// True once nothing waits or runs; this thread's window messages are handled meanwhile, since the
+// thread may be sending to a window of this thread.
 inline bool SettleLaunches(DWORD timeoutMs = 10000) {
     for (const ULONGLONG end = GetTickCount64() + timeoutMs;; Sleep(1)) {
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-        if (BackgroundLaunchesIdle()) return true;
+        if (CompanionThreadIdle()) return true;
         if (GetTickCount64() > end) return false;
     }
 }
