@@ -34,7 +34,8 @@ void RenderBoard::Remove(Client& client) noexcept {
     const auto index = static_cast<std::size_t>(at - clients.begin());
     clients.erase(at);
     // The turn stays where it was: with the client after the one served last.
-    if (index <= lastServed && !clients.empty()) lastServed = (lastServed + clients.size() - 1) % clients.size();
+    if (lastServed != kNoneServed && index <= lastServed)
+        lastServed = clients.empty() ? kNoneServed : (lastServed + clients.size() - 1) % clients.size();
     client.wanting = false;
     client.ready.reset();
     if (clients.size() < 2) Forget();
@@ -69,8 +70,9 @@ ImageRef RenderBoard::Take(Client& client) noexcept {
 bool RenderBoard::NextJob(RenderInputs& job) {
     if (busy || clients.empty()) return false;
     const std::size_t count = clients.size();
-    for (std::size_t step = 1; step <= count; ++step) {
-        const std::size_t index = (lastServed + step) % count;
+    const std::size_t first = lastServed < count ? lastServed + 1 : 0;
+    for (std::size_t step = 0; step < count; ++step) {
+        const std::size_t index = (first + step) % count;
         const Client& c = *clients[index];
         if (!c.wanting || c.ready) continue;
         job = c.wanted;

@@ -154,7 +154,8 @@ private:
     };
 
     std::vector<Client*> clients;
-    std::size_t lastServed = 0;  // index into clients of the client the last job was for
+    static constexpr std::size_t kNoneServed = ~std::size_t(0);
+    std::size_t lastServed = kNoneServed;  // index into clients of the client the last job was for
     bool busy = false;           // a job is being rendered
     std::vector<Kept> kept;      // complete renders for later sources, the newest first
 };

@@ -365,10 +365,10 @@ public:
     OBSCREATEPROC create = nullptr;
     OBSCONFIGPROC configure = nullptr;
     unsigned mostHotkeys = 0;
+    CRITICAL_SECTION hotkeyMutex;  // the host's own stop holds it too
 
 private:
     CRITICAL_SECTION sceneMutex;
-    CRITICAL_SECTION hotkeyMutex;
     std::vector<Hotkey> hotkeys;
     UINT lastHotkey = 0;
 };
@@ -420,6 +420,17 @@ public:
         WaitForSingleObject(video, INFINITE);
         CloseHandle(video);
         video = nullptr;
+    }
+    bool Stop() override {
+        if (!video) return true;
+        EnterCriticalSection(&api.hotkeyMutex);  // for the whole stop, as OBS::Stop holds its hotkey mutex
+        stop = true;
+        const bool ended = WaitForSingleObject(video, kStopLimitMs) == WAIT_OBJECT_0;
+        if (!ended) TerminateThread(video, 1);
+        LeaveCriticalSection(&api.hotkeyMutex);
+        CloseHandle(video);
+        video = nullptr;
+        return ended;
     }
     void WaitFrames(long count) override {
         const long until = frames.load() + count;

@@ -9,6 +9,7 @@
 #include "dll/Exports.h"
 #include "plugin/PluginState.h"
 #include "tests/support/Process.h"
+#include "tools/standin_host/Host.h"
 
 namespace {
 
@@ -55,6 +56,60 @@ TEST(PluginDll, UnloadEndsTheThreadTheCompanionIsLaunchedOn) {
     EXPECT_EQ(ThreadsOfThisProcess(), threads);
     HostClearSourceClasses();
     FreeLibrary(module);
+}
+
+// A companion start that never comes back: ShellExecuteA waits, as behind a prompt the system
+// shows before it starts a program, until the test lets it go.
+HANDLE g_letStartGo = nullptr;
+HINSTANCE WINAPI BlockedStart(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT) {
+    WaitForSingleObject(g_letStartGo, 30000);
+    SetLastError(ERROR_CANCELLED);
+    return reinterpret_cast<HINSTANCE>(static_cast<ULONG_PTR>(5));  // access denied: not started
+}
+
+// Changed: UnloadPlugin waited without a limit for the plugin's own thread, which may wait in
+// ShellExecuteA behind a prompt of the system's, and the host's exit with it. Now it waits a
+// bounded time; a thread still blocked keeps the plugin's module loaded until it ends, and the
+// module is unloaded then.
+TEST(PluginDll, UnloadIsBoundedAndABlockedThreadKeepsTheModule) {
+    wchar_t path[MAX_PATH];
+    ASSERT_TRUE(GetFullPathNameW(L"plugins\\TavikSongList.dll", MAX_PATH, path, nullptr));
+    HMODULE module = LoadLibraryW(path);
+    ASSERT_NE(module, nullptr);
+    auto load = reinterpret_cast<bool (*)()>(reinterpret_cast<void*>(GetProcAddress(module, "LoadPlugin")));
+    auto unload = reinterpret_cast<void (*)()>(reinterpret_cast<void*>(GetProcAddress(module, "UnloadPlugin")));
+    void* original = nullptr;
+    ASSERT_TRUE(ReplaceImport(module, "shell32.dll", "ShellExecuteA", reinterpret_cast<void*>(&BlockedStart), &original));
+    g_letStartGo = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HostClearSourceClasses();
+    ASSERT_TRUE(load());
+    const long threads = ThreadsOfThisProcess();
+    XConfig scene;
+    XElement* data = scene.GetRootElement()->CreateElement(L"歌单")->CreateElement(L"data");
+    auto* source = static_cast<ImageSource*>(HostFindSourceClass(names::kPluginName)->create(data));
+    source->ActivateSource();  // no companion window: the plugin's thread starts it, and waits
+    Sleep(200);
+    delete source;
+
+    HANDLE unloading = CreateThread(
+        nullptr, 0, [](void* proc) -> DWORD { reinterpret_cast<void (*)()>(proc)(); return 0; },
+        reinterpret_cast<void*>(unload), 0, nullptr);
+    const ULONGLONG start = GetTickCount64();
+    const bool returned = WaitForSingleObject(unloading, 5000) == WAIT_OBJECT_0;
+    EXPECT_TRUE(returned) << "UnloadPlugin waited for the blocked thread";
+    if (returned) EXPECT_LE(GetTickCount64() - start, 3000u);
+    HostClearSourceClasses();
+    FreeLibrary(module);  // as the host does after UnloadPlugin
+    EXPECT_EQ(GetModuleHandleW(path), module) << "the blocked thread keeps the module loaded";
+
+    SetEvent(g_letStartGo);
+    WaitForSingleObject(unloading, INFINITE);
+    CloseHandle(unloading);
+    const ULONGLONG letGo = GetTickCount64();
+    while (GetModuleHandleW(path) && GetTickCount64() - letGo < 10000) Sleep(10);
+    EXPECT_EQ(GetModuleHandleW(path), nullptr) << "the module stays loaded after its thread ended";
+    EXPECT_EQ(ThreadsOfThisProcess(), threads);
+    CloseHandle(g_letStartGo);
 }
 
 TEST(PluginState, HoldsItsLoadValues) {

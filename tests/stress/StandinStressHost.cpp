@@ -8,6 +8,7 @@
 StandinStressHost::StandinStressHost(std::wstring sceneDirectory) : directory(std::move(sceneDirectory)) {
     host.printActions = false;
     host.fps = 0;  // frames as fast as they come
+    host.stopLimitMs = kStopLimitMs;
     CreateDirectoryW(directory.c_str(), nullptr);
 }
 

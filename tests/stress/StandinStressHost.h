@@ -14,6 +14,7 @@ public:
     void StartVideo() override { host.StartVideo(); }
     void StopVideo() override { host.StopVideo(); }
     void WaitFrames(long count) override { host.RunFrames(count); }
+    bool Stop() override { return host.StopLikeTheHost(); }
     bool AddSource(const std::wstring& name) override;
     bool Configure(const std::wstring& name) override;
     void Activate(const std::wstring& name) override { host.Activate(name); }

@@ -45,6 +45,14 @@ StressOutcome RunStress(StressHost& host, int rounds) {
         }
         scene = SceneOfRound(round);
         host.SwitchScene(scene);
+        if (round % 10 == 0) {  // a stop of recording right after the switch, then the preview again
+            ++o.stops;
+            if (!host.Stop()) {
+                ++o.stopsKilled;
+                return o;  // the host cannot go on
+            }
+            host.StartVideo();
+        }
         // The new sources' first frames have run: they write the companion's settings into
         // their elements, and the host saves the scene without the scene mutex, as OBS Classic
         // does, so a key added to an element while it is written out would be the host's own

@@ -19,6 +19,11 @@ public:
     virtual void StopVideo() = 0;
     // Returns once `count` more frames have run.
     virtual void WaitFrames(long count) = 0;
+    // A stop of recording as OBS Classic makes it: the video thread asked to end and waited for
+    // with the host's hotkey lock held, for at most kStopLimitMs; one that has not ended then is
+    // killed, and the host can go on no further. Whether it ended in time.
+    static constexpr unsigned kStopLimitMs = 5000;
+    virtual bool Stop() = 0;
     // "Add source": the configure callback first, then the source is created and activated.
     // Whether the configure callback accepted it.
     virtual bool AddSource(const std::wstring& name) = 0;

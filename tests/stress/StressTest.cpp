@@ -47,7 +47,9 @@ TEST(Stress, TheHostsThreadsAtOnce) {
     std::printf("stress: %d rounds, %ld frames, %u hotkey releases reaching %u callbacks, %u messages 1230\n", o.rounds,
                 o.frames, o.releases, o.callbacksOnRelease, hotkeyMessages);
 
+    ASSERT_EQ(o.stopsKilled, 0) << "a stop right after a scene switch waited for the video thread until it killed it";
     ASSERT_EQ(o.rounds, kRounds) << "the host did not open the scene";
+    EXPECT_EQ(o.stops, kRounds / 10);
     EXPECT_GT(o.frames, kRounds) << "frames ran all along";
     EXPECT_EQ(o.configuresRefused, 0) << "a configuration (the throttle refusing the launch) not accepted";
     EXPECT_EQ(o.warnings, 0u);

@@ -208,6 +208,33 @@ TEST(StandinHost, ASceneSwitchDoesNotStopTheFrames) {
     EXPECT_NE(run.output.find("report: 0 message boxes"), std::string::npos) << run.output;
 }
 
+// Changed: after a scene switch destroyed a song-list source, the next frame registered the
+// companion's key again on the video thread, and a stop of recording right then (the host holds
+// its hotkey table's lock for the whole stop while it waits for the video thread) froze until the
+// host killed its video thread. Now no frame calls the host's hotkey functions: every stop right
+// after a switch ends as quickly as one without a song-list source.
+TEST(StandinHost, AStopRightAfterASceneSwitchIsQuick) {
+    CreateDirectoryW(L"standin_out", nullptr);
+    const std::string source = "class: \"Tavik直播点歌插件\"\n";
+    simulator::WriteFileBytes(L"standin_out\\first.txt", "sources {\n \"A\" {\n  " + source + " }\n}\n");
+    simulator::WriteFileBytes(L"standin_out\\second.txt", "sources {\n \"B\" {\n  " + source + " }\n}\n");
+    simulator::Simulator companion;  // its settings line carries hotkey 112
+    ASSERT_TRUE(companion.Start(L"--windows none --song \"晴天 - 周杰伦\""
+                                L" --settings \"Set|宋体|42|-28672|100|-16777216|50|0|0|0|0|2|-16777216|100|112\""));
+    std::wstring actions = L" --scene standin_out\\first.txt --activate A --start-video --sleep 500";
+    for (int stop = 0; stop < 4; ++stop)
+        actions += std::wstring(L" --switch-scene standin_out\\") + (stop % 2 ? L"first" : L"second") +
+                   L".txt --stop --start-video --sleep 200";
+    ProcessResult run = RunProcess(L"standin_host.exe --quiet --fps 60 --stop-limit-ms 3000" + actions + L" --stop-video", 90000);
+    companion.Stop();
+    EXPECT_EQ(run.output.find("Forcibly terminating"), std::string::npos) << run.output;
+    ASSERT_EQ(run.exitCode, 0u) << run.output;
+    int stops = 0;
+    for (std::size_t at = 0; (at = run.output.find("stopped in ", at)) != std::string::npos; at += 11, ++stops)
+        EXPECT_LT(std::atof(run.output.c_str() + at + 11), 1000.0) << run.output;
+    EXPECT_EQ(stops, 4) << run.output;
+}
+
 // A long run: the companion rewrites a rotating list every millisecond while two sources show
 // it, so every render the sources take shows a new text. Nothing may be warned, and at the end
 // the plugin has given back every allocator block and texture; two sources never hold more than

@@ -80,8 +80,27 @@ Gdiplus::GpStatus WINGDIPAPI FontFromLogfontA(HDC dc, const LOGFONTA* descriptio
     return g_fontFromLogfontA(dc, description, font);
 }
 
-// Points the module's import of `name` from `dll` at `replacement`; the address it held goes to
-// `original`. False when the module does not import it by name.
+// ---- a slow render: the plugin's bitmaps are made only after a wait.
+
+unsigned g_slowRenderMs = 0;
+decltype(&Gdiplus::DllExports::GdipCreateBitmapFromScan0) g_bitmapFromScan0 = nullptr;
+
+Gdiplus::GpStatus WINGDIPAPI SlowBitmapFromScan0(INT width, INT height, INT stride, Gdiplus::PixelFormat format,
+                                                 BYTE* bits, Gdiplus::GpBitmap** bitmap) {
+    ::Sleep(g_slowRenderMs);
+    return g_bitmapFromScan0(width, height, stride, format, bits, bitmap);
+}
+
+void HideFont(HMODULE plugin) {
+    void* original = nullptr;
+    if (ReplaceImport(plugin, "gdiplus.dll", "GdipCreateFontFromLogfontW", reinterpret_cast<void*>(&FontFromLogfontW), &original))
+        g_fontFromLogfontW = reinterpret_cast<decltype(g_fontFromLogfontW)>(original);
+    if (ReplaceImport(plugin, "gdiplus.dll", "GdipCreateFontFromLogfontA", reinterpret_cast<void*>(&FontFromLogfontA), &original))
+        g_fontFromLogfontA = reinterpret_cast<decltype(g_fontFromLogfontA)>(original);
+}
+
+}  // namespace
+
 bool ReplaceImport(HMODULE module, const char* dll, const char* name, void* replacement, void** original) {
     auto* base = reinterpret_cast<unsigned char*>(module);
     const auto* headers = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
@@ -105,16 +124,6 @@ bool ReplaceImport(HMODULE module, const char* dll, const char* name, void* repl
     }
     return false;
 }
-
-void HideFont(HMODULE plugin) {
-    void* original = nullptr;
-    if (ReplaceImport(plugin, "gdiplus.dll", "GdipCreateFontFromLogfontW", reinterpret_cast<void*>(&FontFromLogfontW), &original))
-        g_fontFromLogfontW = reinterpret_cast<decltype(g_fontFromLogfontW)>(original);
-    if (ReplaceImport(plugin, "gdiplus.dll", "GdipCreateFontFromLogfontA", reinterpret_cast<void*>(&FontFromLogfontA), &original))
-        g_fontFromLogfontA = reinterpret_cast<decltype(g_fontFromLogfontA)>(original);
-}
-
-}  // namespace
 
 struct StandinHost::Source {
     std::wstring name;
@@ -181,6 +190,13 @@ bool StandinHost::LoadPlugins(const std::wstring& directory) {
         if (!missingFace.empty()) {
             g_missingFace = missingFace;
             HideFont(module);
+        }
+        if (slowRenderMs) {
+            g_slowRenderMs = slowRenderMs;
+            void* original = nullptr;
+            if (ReplaceImport(module, "gdiplus.dll", "GdipCreateBitmapFromScan0", reinterpret_cast<void*>(&SlowBitmapFromScan0),
+                              &original))
+                g_bitmapFromScan0 = reinterpret_cast<decltype(g_bitmapFromScan0)>(original);
         }
         unsigned classesBefore = HostSourceClassCount();
         if (!load()) {
@@ -531,6 +547,25 @@ void StandinHost::StopVideo() {
     if (!video) return;
     stopVideo = true;
     EndRun();
+}
+
+bool StandinHost::StopLikeTheHost() {
+    if (!video) return true;
+    const double start = Seconds();
+    HostHoldHotkeyTable(true);
+    stopVideo = true;
+    if (WaitForSingleObject(video, stopLimitMs) != WAIT_OBJECT_0) {
+        TerminateThread(video, 1);
+        Print(L"WARNING: Forcibly terminating a thread after " + std::to_wstring(stopLimitMs) + L" ms timeout!");
+        HostHoldHotkeyTable(false);
+        return false;  // the scene mutex may be held by the thread killed: nothing can go on
+    }
+    HostHoldHotkeyTable(false);
+    EndRun();
+    wchar_t figures[64];
+    std::swprintf(figures, 64, L"%.0f ms", (Seconds() - start) * 1000.0);
+    Print(std::wstring(L"stopped in ") + figures);
+    return true;
 }
 
 void StandinHost::Shutdown() {

@@ -22,6 +22,11 @@
 
 #include "host/HostSide.h"
 
+// Points the module's import of `name` from `dll` at `replacement`; the address it held goes to
+// `original`. False when the module does not import it by name. How the host's levers reach into
+// a plugin (a missing font, a slow render), and tests with it.
+bool ReplaceImport(HMODULE module, const char* dll, const char* name, void* replacement, void** original);
+
 class StandinHost {
 public:
     StandinHost();
@@ -39,6 +44,11 @@ public:
     // Plugins loaded after this cannot make a GDI+ font of `face` (compared without regard to
     // case), as on a machine where that font is missing or is not a TrueType font.
     void SetMissingFont(const std::wstring& face) { missingFace = face; }
+    // Plugins loaded after this wait `milliseconds` in every render (as they make its bitmap),
+    // as on a slow machine or with a look that takes long to draw.
+    void SetSlowRender(unsigned milliseconds) { slowRenderMs = milliseconds; }
+    // How long a stop waits for the video thread before it kills it (OBS Classic: 30 s).
+    unsigned stopLimitMs = 30000;
     bool LoadPlugins(const std::wstring& directory);
 
     // ---- the user-interface thread's operations
@@ -66,6 +76,11 @@ public:
     void RunFrames(long count);  // runs `count` frames (more of them, when it is running) and waits
     void StartVideo();           // frames run until StopVideo while other actions go on
     void StopVideo();
+    // A stop of recording or streaming as OBS Classic makes it: with the hotkey table's lock held
+    // for the whole stop, the video thread is asked to end and waited for at most stopLimitMs;
+    // one that has not ended by then is killed, as OBS does ("WARNING: Forcibly terminating a
+    // thread after N ms timeout!"), and the host can go on no further. Whether it ended in time.
+    bool StopLikeTheHost();
     bool VideoRunning() const { return video != nullptr; }
     long FramesRun() const { return framesRun.load(); }
     // The longest the video thread waited for the scene mutex before a frame, in milliseconds,
@@ -99,6 +114,7 @@ private:
     std::vector<Plugin> plugins;
     std::vector<std::unique_ptr<Source>> sources;  // changed only with the scene mutex held
     std::wstring missingFace;
+    unsigned slowRenderMs = 0;
 
     HANDLE video = nullptr;
     HANDLE frameDone = nullptr;  // set after every frame

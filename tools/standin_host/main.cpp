@@ -27,7 +27,8 @@ void Print(const std::wstring& text) {
 
 void Usage() {
     Print(L"usage: standin_host [--plugins DIR] [--canvas WxH] [--fps N] [--log FILE] [--quiet] [--report]\n"
-          L"                    [--message-box-ms MS] [--missing-font FACE] ACTION...\n"
+          L"                    [--message-box-ms MS] [--missing-font FACE] [--slow-render MS]\n"
+          L"                    [--stop-limit-ms MS] ACTION...\n"
           L"actions, run in order on the user-interface thread:\n"
           L"  --scene FILE        create the sources of a scene file\n"
           L"  --source CLASS NAME add a source of a class\n"
@@ -36,6 +37,9 @@ void Usage() {
           L"  --frames N          run N frames on the video thread and wait for them\n"
           L"  --start-video       run frames on the video thread until --stop-video, meanwhile go on\n"
           L"  --stop-video\n"
+          L"  --stop              stop as the host stops a recording: the video thread ended with the\n"
+          L"                      hotkey table's lock held, killed after the stop's limit (the host\n"
+          L"                      then exits with 3); frames run again after --start-video\n"
           L"  --configure NAME    call the configure callback for a source\n"
           L"  --activate NAME     ActivateSource (NAME may be * for every source)\n"
           L"  --deactivate NAME   DeactivateSource\n"
@@ -50,6 +54,8 @@ void Usage() {
           L"  --texture-png DIR   write each source's texture as DIR\\NAME.png\n"
           L"--message-box-ms MS: OBSMessageBox blocks its caller for MS ms, as a box waits for a click\n"
           L"--missing-font FACE: the plugins cannot make a GDI+ font of that face, as when it is missing\n"
+          L"--slow-render MS: every render of the plugins waits MS ms as it makes its bitmap\n"
+          L"--stop-limit-ms MS: how long --stop waits for the video thread (the host's 30000)\n"
           L"--report: after each run of frames, how many frames each source rendered anew, the most\n"
           L"textures alive at once and the longest the video thread waited for the scene mutex; at the\n"
           L"end, what the plugins left: allocator blocks, textures, warnings in the log, message boxes");
@@ -77,6 +83,8 @@ int Run(int argc, wchar_t** argv) {
         else if (a == L"--report") host.StartReport();
         else if (a == L"--message-box-ms") HostSetMessageBoxWait(static_cast<unsigned>(std::wcstoul(next().c_str(), nullptr, 10)));
         else if (a == L"--missing-font") host.SetMissingFont(next());
+        else if (a == L"--slow-render") host.SetSlowRender(static_cast<unsigned>(std::wcstoul(next().c_str(), nullptr, 10)));
+        else if (a == L"--stop-limit-ms") host.stopLimitMs = static_cast<unsigned>(std::wcstoul(next().c_str(), nullptr, 10));
         else if (a == L"--help" || a == L"-h") {
             Usage();
             return 0;
@@ -109,6 +117,13 @@ int Run(int argc, wchar_t** argv) {
         } else if (a == L"--frames") host.RunFrames(std::wcstol(next().c_str(), nullptr, 10));
         else if (a == L"--start-video") host.StartVideo();
         else if (a == L"--stop-video") host.StopVideo();
+        else if (a == L"--stop") {
+            if (!host.StopLikeTheHost()) {
+                // As the host: a video thread killed inside its frame leaves the scene mutex held.
+                std::fflush(stdout);
+                TerminateProcess(GetCurrentProcess(), 3);
+            }
+        }
         else if (a == L"--configure") ok = host.Configure(next());
         else if (a == L"--activate") ok = host.Activate(next());
         else if (a == L"--deactivate") ok = host.Deactivate(next());
