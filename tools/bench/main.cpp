@@ -1,6 +1,6 @@
 // Per-frame costs of the song-list source under the host's frame loop, printed as one table.
 //
-//   bench [--frames N] [--calls N]
+//   bench [--frames N] [--calls N] [--markdown FILE]
 //
 // Every figure is the time of one call (or one frame of all sources), median and 95th
 // percentile, measured with QueryPerformanceCounter in this process; the companion's block is
@@ -26,6 +26,7 @@
 #include "source/Callbacks.h"
 #include "source/Gdip.h"
 #include "source/Measure.h"
+#include "source/RenderThread.h"
 #include "source/SongListSource.h"
 
 namespace {
@@ -81,9 +82,6 @@ double Now() {
     QueryPerformanceCounter(&t);
     return static_cast<double>(t.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart);
 }
-
-// A pair of frames' figures as one frame's.
-Figures PerFrame(Figures pair) { return {pair.median / 2, pair.p95 / 2}; }
 
 Figures Summary(std::vector<double> samples) {
     std::sort(samples.begin(), samples.end());
@@ -180,6 +178,22 @@ gdip::Calls Timed() {
 }
 }  // namespace phase
 
+// Waits until the render thread has made every render asked for.
+void Settle() {
+    while (!render::Idle()) Sleep(0);
+}
+
+// What a source's texture shows, to tell when new pixels arrive: the texture, its uploads and its
+// size (a texture made in place of a deleted one may come at the same address; the two lists of a
+// change differ in width).
+struct Shown {
+    const Texture* texture;
+    long uploads;
+    int width;
+    bool operator==(const Shown& o) const { return texture == o.texture && uploads == o.uploads && width == o.width; }
+};
+Shown ShownBy(const MorvathThanksImage& s) { return {s.texture, HostTextureUploads(s.texture), s.textureSize.cx}; }
+
 std::string Format(double microseconds) {
     char text[32];
     if (microseconds >= 1000.0) std::snprintf(text, sizeof text, "%.2f ms", microseconds / 1000.0);
@@ -191,9 +205,11 @@ std::string Format(double microseconds) {
 
 int main(int argc, char** argv) {
     int frames = 300, calls = 2000;
+    std::string markdownFile;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (!std::strcmp(argv[i], "--frames")) frames = std::max(10, std::atoi(argv[i + 1]));
         else if (!std::strcmp(argv[i], "--calls")) calls = std::max(10, std::atoi(argv[i + 1]));
+        else if (!std::strcmp(argv[i], "--markdown")) markdownFile = argv[i + 1];
     }
     Gdiplus::GdiplusStartupInput input;
     ULONG_PTR token = 0;
@@ -226,8 +242,7 @@ int main(int argc, char** argv) {
     }
 
     // ---- whole frames
-    Figures floor1{}, floor4{}, plainSteady1{}, plainSteady4{}, cachedSteady1{}, cachedSteady4{}, cachedChanged1{},
-        cachedChanged4{}, fourLooks{}, fourLooksAlone{};
+    Figures floor1{}, floor4{}, plainSteady1{}, steady1{}, steady4{};
     for (int count : {1, 4}) {
         const std::string n = std::to_string(count) + (count == 1 ? " source" : " sources");
         block.Write(kSettings + L"|" + list20);
@@ -245,108 +260,158 @@ int main(int argc, char** argv) {
             (count == 1 ? floor1 : floor4) = f;
         }
         for (bool everyFrame : {true, false}) {
-            const std::string renderer = everyFrame ? "every-frame renderer" : "render on change";
             Scene scene(count, everyFrame);
-            block.Write(kSettings + L"|" + list20);
-            Figures steady = Report(renderer + ", steady frame, " + n, Time(frames, [&](int) { scene.Frame(); }));
-            if (everyFrame) (count == 1 ? plainSteady1 : plainSteady4) = steady;
-            else (count == 1 ? cachedSteady1 : cachedSteady4) = steady;
-            const bool looks = !everyFrame && count > 1;  // the sources share one look unless told otherwise
-            // Render on change: its changed frames of one look are measured below, in turn.
-            if (everyFrame)
-                Report(renderer + ", changed frame, " + n, PerFrame(Time(frames / 2, [&](int) {
-                           for (const std::wstring* list : changedPair) {
-                               block.Write(kSettings + L"|" + *list);
-                               scene.Frame();
-                           }
-                       })));
-            if (looks) {
-                // Four looks, so every source renders: against sources that each render on their
-                // own, as every source did on a changed frame before renders were shared, the two
-                // scenes' frames measured in turn. A block without a settings line leaves each
-                // source's look as its element holds it.
-                Scene alone(count, true);
-                alone.Frame();  // the settings line still in the block: the same keys as `scene`
-                for (Scene* each : {&scene, &alone})
-                    for (std::size_t k = 0; k < each->sources.size(); ++k)
-                        each->sources[k]->settings->SetInt(keys::kColor, static_cast<int>(0xFFFF9000u + 0x20 * k));
-                std::vector<double> shared, own;
-                for (int i = 0; i < frames / 2 + 3; ++i) {
-                    double sharedPair = 0.0, ownPair = 0.0;
-                    for (const std::wstring* list : changedPair) {
-                        block.Write(*list);
-                        const double start = Now();
-                        scene.Frame();
-                        const double between = Now();
-                        alone.Frame();
-                        sharedPair += between - start;
-                        ownPair += Now() - between;
-                    }
-                    if (i < 3) continue;  // warm-up
-                    shared.push_back(sharedPair / 2);
-                    own.push_back(ownPair / 2);
-                }
-                fourLooks = Report(renderer + ", changed frame, " + n + ", four looks", Summary(shared));
-                fourLooksAlone = Report("every-frame renderer, changed frame, " + n +
-                                            ", four looks (in turn with the row above)",
-                                        Summary(own));
-            }
+            scene.Frame();
+            Settle();
+            scene.Frame();
+            const Figures steady = Report(std::string(everyFrame ? "synchronous render every frame" : "renders on the render thread") +
+                                              ", steady frame, " + n,
+                                          Time(frames, [&](int) { scene.Frame(); }));
             if (everyFrame) {
-                block.Write(kOutlineSettings + L"|" + list20);
-                Report(renderer + ", outline on, " + n, Time(frames, [&](int) { scene.Frame(); }));
+                if (count == 1) plainSteady1 = steady;
+            } else {
+                (count == 1 ? steady1 : steady4) = steady;
             }
         }
     }
 
-    // ---- changed frames rendered on change, of one source and of four sources of one look, and
-    // one render phase by phase (the first of two sources renders a changed text and keeps it,
-    // the second takes it): the three scenes measured in turn, pair by pair, so that whatever
-    // else the machine does weighs on them alike and the rows can be set against each other.
+    // ---- changed frames: the video thread's part of a change (the frame that asks for the
+    // render and the frame that hands it to the texture, the render made in between) against the
+    // same change rendered inside the frame, scene by scene in turn, pair by pair, so that whatever
+    // else the machine does weighs on them alike. Each change is one of the two lists in turn.
+    struct Case {
+        const char* name;
+        int sources;
+        bool fourLooks;
+        std::unique_ptr<Scene> async, sync;
+        std::vector<double> video, synchronous, render;
+    } cases[] = {{"1 source", 1, false, {}, {}, {}, {}, {}},
+                 {"4 sources, one look", 4, false, {}, {}, {}, {}, {}},
+                 {"4 sources, four looks", 4, true, {}, {}, {}, {}, {}}};
+    block.Write(kSettings + L"|" + list20);
+    for (Case& c : cases) {
+        c.async = std::make_unique<Scene>(c.sources, false);
+        c.sync = std::make_unique<Scene>(c.sources, true);
+        for (Scene* each : {c.async.get(), c.sync.get()}) {
+            each->Frame();  // takes the settings line into every element
+            if (c.fourLooks)
+                for (std::size_t k = 0; k < each->sources.size(); ++k)
+                    each->sources[k]->settings->SetInt(keys::kColor, static_cast<int>(0xFFFF9000u + 0x20 * k));
+        }
+        Settle();
+    }
+    for (int i = 0; i < frames / 4 + 3; ++i) {
+        for (Case& c : cases) {
+            double video = 0.0, synchronous = 0.0, render = 0.0;
+            for (const std::wstring* list : changedPair) {
+                // Without a settings line each source keeps the look its element holds.
+                block.Write(c.fourLooks ? *list : kSettings + L"|" + *list);
+                double start = Now();
+                c.async->Frame();
+                video += Now() - start;
+                start = Now();
+                Settle();
+                render += Now() - start;
+                start = Now();
+                c.async->Frame();
+                video += Now() - start;
+                start = Now();
+                c.sync->Frame();
+                synchronous += Now() - start;
+            }
+            if (i < 3) continue;  // warm-up
+            c.video.push_back(video / 2);
+            c.synchronous.push_back(synchronous / 2);
+            c.render.push_back(render / 2);
+        }
+    }
+    Figures changed[3], sync[3];
+    for (int k = 0; k < 3; ++k) {
+        Case& c = cases[k];
+        changed[k] = Report(std::string("video thread, changed frame (asking + handing over), ") + c.name, Summary(c.video));
+        sync[k] = Report(std::string("synchronous render of the same frame, ") + c.name, Summary(c.synchronous));
+        Report(std::string("render thread, the change's renders, ") + c.name, Summary(c.render));
+    }
+    for (Case& c : cases) c.async.reset(), c.sync.reset();
+
+    // ---- from a change of the block to its pixels on show, frames at 60 per second
+    {
+        Scene scene(1, false);
+        block.Write(kSettings + L"|" + list20);
+        scene.Frame();
+        Settle();
+        scene.Frame();
+        std::vector<double> samples;
+        for (int i = 0; i < 40; ++i) {
+            const Shown before = ShownBy(*scene.sources[0]);
+            block.Write(kSettings + L"|" + *changedPair[i % 2]);
+            const double changedAt = Now();
+            double next = changedAt;
+            for (;;) {
+                next += 1e6 / 60.0;
+                while (Now() < next) Sleep(1);
+                scene.Frame();
+                if (!(ShownBy(*scene.sources[0]) == before)) break;
+            }
+            samples.push_back(Now() - changedAt);
+        }
+        Report("a block change to its pixels on show, frames at 60 per second, 1 source", Summary(samples));
+    }
+
+    // ---- a hostile look: the outline on at the widest width the block allows; the video
+    // thread runs frames while its render is made
+    Figures hostileLongest{};
+    {
+        Scene scene(1, false);
+        block.Write(kSettings + L"|" + list20);
+        scene.Frame();
+        Settle();
+        scene.Frame();
+        std::vector<double> longest, renders;
+        for (int i = 0; i < 10; ++i) {
+            block.Write(L"Set|宋体|42|-28672|100|-16777216|50|0|0|0|1|2147483647|-16777216|100|0|" + *changedPair[i % 2]);
+            const Shown before = ShownBy(*scene.sources[0]);
+            const double changedAt = Now();
+            double most = 0.0;
+            for (;;) {
+                const double start = Now();
+                scene.Frame();
+                if (!(ShownBy(*scene.sources[0]) == before)) break;  // the hand-off: a changed frame
+                most = std::max(most, Now() - start);
+                Sleep(1);
+            }
+            longest.push_back(most);
+            renders.push_back(Now() - changedAt);
+        }
+        hostileLongest = Report("hostile look (outline 2147483647): the video thread's longest frame while it is rendered",
+                                Summary(longest));
+        Report("hostile look: from the change to its pixels on show", Summary(renders));
+    }
+
+    // ---- where one render's time goes, phase by phase (a source rendering in its frame)
     {
         block.Write(kSettings + L"|" + list20);
-        Scene one(1, false), four(4, false), scene(2, false);
+        Scene scene(1, true);
         const gdip::Calls timed = phase::Timed();
         scene.sources[0]->calls = &timed;
-        const auto changedFrames = [&](Scene& each) {
-            double pairTime = 0.0;
-            for (const std::wstring* list : changedPair) {
-                block.Write(kSettings + L"|" + *list);
-                const double start = Now();
-                each.Frame();
-                pairTime += Now() - start;
-            }
-            return pairTime / 2;
-        };
-        std::vector<double> oneFrames, fourFrames, samples[phase::kCount + 1];
+        std::vector<double> samples[phase::kCount];
         for (int i = 0; i < frames / 2 + 3; ++i) {
-            const double oneFrame = changedFrames(one), fourFrame = changedFrames(four);
-            if (i >= 3) {  // after the warm-up
-                oneFrames.push_back(oneFrame);
-                fourFrames.push_back(fourFrame);
-            }
-            double pair[phase::kCount + 1] = {};
+            double pair[phase::kCount] = {};
             for (const std::wstring* list : changedPair) {
                 block.Write(kSettings + L"|" + *list);
                 phase::Begin();
-                scene.sources[0]->RefreshFrame();
-                const double rendered = Now();
-                scene.sources[1]->RefreshFrame();
-                const double taken = Now();
+                scene.Frame();
+                const double ended = Now();
                 for (int p = 0; p < phase::kCount; ++p)
-                    pair[p] += (p + 1 < phase::kCount ? phase::g_start[p + 1] : rendered) - phase::g_start[p];
-                pair[phase::kCount] += taken - rendered;
+                    pair[p] += (p + 1 < phase::kCount ? phase::g_start[p + 1] : ended) - phase::g_start[p];
             }
             if (i < 3) continue;  // warm-up
-            for (int p = 0; p <= phase::kCount; ++p) samples[p].push_back(pair[p] / 2);
+            for (int p = 0; p < phase::kCount; ++p) samples[p].push_back(pair[p] / 2);
         }
-        cachedChanged1 = Report("render on change, changed frame, 1 source", Summary(oneFrames));
-        cachedChanged4 = Report("render on change, changed frame, 4 sources, one look", Summary(fourFrames));
         const char* names[] = {"font (GDI font, string format, GDI+ font)", "measuring",
                                "surface (DIB section, GDI+ bitmap and graphics)", "painting (background, text)",
-                               "hand-off to the texture, kept for other sources, releases"};
-        for (int p = 0; p < phase::kCount; ++p)
-            Report(std::string("one render (changed text, 1 of 2 sources): ") + names[p], Summary(samples[p]));
-        Report("the other source of that look, taking the render (its whole frame)", Summary(samples[phase::kCount]));
+                               "hand-off to the texture, releases"};
+        for (int p = 0; p < phase::kCount; ++p) Report(std::string("one render: ") + names[p], Summary(samples[p]));
 
         // What the host's part of a hand-off costs at this size.
         const int w = scene.sources[0]->textureSize.cx, h = scene.sources[0]->textureSize.cy;
@@ -363,17 +428,26 @@ int main(int argc, char** argv) {
         delete texture;
     }
 
-    std::printf("| measured (Wine, 20-line list, 42 px) | median | p95 |\n|---|---|---|\n");
+    std::string table = "| measured (Wine, 20-line list, 42 px) | median | p95 |\n|---|---|---|\n";
     for (const Row& r : g_rows)
-        std::printf("| %s | %s | %s |\n", r.what.c_str(), Format(r.figures.median).c_str(), Format(r.figures.p95).c_str());
-    std::printf("\nsteady frame, every-frame renderer / render on change: %.0fx (1 source), %.0fx (4 sources)\n",
-                plainSteady1.median / cachedSteady1.median, plainSteady4.median / cachedSteady4.median);
-    std::printf("steady frame, render on change / floor: %.2fx (1 source), %.2fx (4 sources)\n",
-                cachedSteady1.median / floor1.median, cachedSteady4.median / floor4.median);
-    std::printf("changed frame, render on change, 4 sources of one look / 1 source: %.2fx\n",
-                cachedChanged4.median / cachedChanged1.median);
-    std::printf("changed frame, 4 sources of four looks, render on change / every-frame renderer: %.2fx\n",
-                fourLooks.median / fourLooksAlone.median);
+        table += "| " + r.what + " | " + Format(r.figures.median) + " | " + Format(r.figures.p95) + " |\n";
+    char lines[1024];
+    std::snprintf(lines, sizeof lines,
+                  "\nvideo thread, changed frame / synchronous render: %.3f (1 source), %.3f (4 sources, four looks)\n"
+                  "video thread, changed frame / synchronous render, 4 sources of one look: %.3f\n"
+                  "steady frame, renders on the render thread / floor: %.2fx (1 source), %.2fx (4 sources)\n"
+                  "steady frame, synchronous render every frame / renders on the render thread: %.0fx (1 source)\n"
+                  "hostile look: the video thread's longest frame / a normal changed frame: %.2f\n",
+                  changed[0].median / sync[0].median, changed[2].median / sync[2].median,
+                  changed[1].median / sync[1].median, steady1.median / floor1.median, steady4.median / floor4.median,
+                  plainSteady1.median / steady1.median, hostileLongest.median / changed[0].median);
+    std::printf("%s%s", table.c_str(), lines);
+    if (!markdownFile.empty()) {
+        if (FILE* out = std::fopen(markdownFile.c_str(), "wb")) {
+            std::fprintf(out, "%s%s", table.c_str(), lines);
+            std::fclose(out);
+        }
+    }
     Gdiplus::GdiplusShutdown(token);
     return 0;
 }
