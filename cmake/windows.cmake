@@ -16,6 +16,7 @@ set(PLUGIN_DIR ${CMAKE_BINARY_DIR}/bin/plugins)
 # Wine runner used by CTest for every Windows program.
 set(WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(PREFIX_INIT ${CMAKE_SOURCE_DIR}/scripts/wine-prefix-init)
+set(WINE64 ${CMAKE_SOURCE_DIR}/scripts/wine64)
 configure_file(${CMAKE_SOURCE_DIR}/cmake/wine-run.in ${CMAKE_BINARY_DIR}/wine-run @ONLY
                FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
