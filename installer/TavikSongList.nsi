@@ -444,9 +444,8 @@ Function InstallInto
   ${EndIf}
 FunctionEnd
 
-; $R9 = the size in KiB of file $R0, added to $R9.
-!macro AddSizeFunction PREFIX
-Function ${PREFIX}AddSize
+; Adds the size in KiB of file $R0 to $R9.
+Function AddSize
   ClearErrors
   FileOpen $R2 "$R0" r
   ${IfNot} ${Errors}
@@ -457,8 +456,6 @@ Function ${PREFIX}AddSize
     IntOp $R9 $R9 + $R3
   ${EndIf}
 FunctionEnd
-!macroend
-!insertmacro AddSizeFunction ""
 
 Section
   SetRegView 64

@@ -21,10 +21,13 @@ own (BUILD_DIR/setup-test/prefix):
 - while OBS.exe runs: silent setup ends with 3 and writes nothing, the Chinese pages (on a Chinese
   system) say what they will install and where and, at Install, that OBS runs; the uninstaller
   ends with 3 and removes nothing; OBS then lists the plugin in its log and shows the list;
+- while another program (the stand-in host) has the plugin loaded, setup and uninstaller end with 3;
 - setup with the 32-bit plugin puts it into the key's folder and the 64-bit one where it was;
 - the uninstaller, run as "Programs and Features" runs it quietly, removes both plugins, its
   folder and its entries, and nothing of OBS's: every other file of the three folders, OBS's log,
-  scenes and recording included, is as it was.
+  scenes and recording included, is as it was;
+- a plugin that cannot be written ends setup with 7 and is not recorded.
+The setup program built again from the same inputs is the same bytes.
 
 --picture PNG saves the Chinese welcome page (the README's picture). Exit 0 when all passed.
 """
@@ -52,7 +55,7 @@ OWN_FOLDER = r"C:\Program Files\TavikSongList"
 OBS64 = r"C:\Program Files\OBS"
 OBS32 = r"C:\Streaming\OBS 32"          # named by the registry
 OBS32_DEFAULT = r"C:\Program Files (x86)\OBS"
-EXIT_RUNNING, EXIT_NO_OBS, EXIT_NOT_OBS_FOLDER = 3, 4, 5
+EXIT_RUNNING, EXIT_NO_OBS, EXIT_NOT_OBS_FOLDER, EXIT_WRITE_FAILED = 3, 4, 5, 7
 NEXT, CANCEL, OK = "1", "2", "1"
 DIR_EDIT = "1019"  # NSIS's folder field
 
@@ -399,6 +402,13 @@ def main():
         check(snapshot(folders) == after_obs, "the uninstaller removed or changed more than the plugins")
         print("setup_test: the silent uninstaller removed both plugins, its folder and its entries, and "
               "nothing of OBS's")
+
+        # A plugin that cannot be written (a folder of its name in the way) is said, not recorded.
+        installed.mkdir()
+        code, _ = run.wine(setup, "/S")
+        check(code == EXIT_WRITE_FAILED, f"silent setup that could not write the plugin ended with {code}")
+        check(not run.registry(FILES_KEY), "setup recorded a plugin it could not write")
+        print("setup_test: a plugin that cannot be written: exit 7, not recorded")
     except (Failure, obs_run.Failure, subprocess.CalledProcessError, subprocess.TimeoutExpired) as failure:
         print(f"FAILED: setup_test: {failure}")
         return 1
