@@ -83,6 +83,7 @@ Var Obs2Dir
 Var Obs2Bits
 Var Skipped      ; lines about OBS folders found that setup leaves alone, and why
 Var NoTarget     ; the exit code when there is nothing to install into
+Var AskFolder    ; 1 when the folder page asks for OBS's folder
 Var OwnDir       ; the note, the licence and the uninstaller
 Var Summary
 Var Failed
@@ -328,6 +329,7 @@ Function .onInit
         Quit
       ${EndIf}
       StrCpy $NoTarget ${EXIT_NOT_OBS_FOLDER}
+      StrCpy $AskFolder 1
     ${EndIf}
   ${Else}
     Call FindObs
@@ -342,6 +344,7 @@ Function .onInit
         Quit
       ${EndIf}
       StrCpy $INSTDIR "$PROGRAMFILES64\OBS"
+      StrCpy $AskFolder 1
     ${EndIf}
   ${EndIf}
 FunctionEnd
@@ -349,7 +352,7 @@ FunctionEnd
 ; ---------------------------------------------------------------- the folder and summary pages
 
 Function FolderPagePre
-  ${If} $Obs1Dir != ""
+  ${If} $AskFolder != 1
     Abort  ; setup found OBS: no folder to choose
   ${EndIf}
 FunctionEnd

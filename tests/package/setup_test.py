@@ -32,14 +32,15 @@ The setup program built again from the same inputs is the same bytes.
 --picture PNG saves the Chinese welcome page (the README's picture). Exit 0 when all passed.
 """
 import argparse
+import contextlib
 import hashlib
-import os
 import pathlib
 import shutil
 import struct
 import subprocess
 import sys
 import time
+import zipfile
 
 HERE = pathlib.Path(__file__).resolve().parent
 ROOT = HERE.parents[1]
@@ -208,6 +209,36 @@ def page(run, needle, owned=False, seconds=30):
         time.sleep(0.3)
 
 
+def press(run, button, owned=False):
+    run.drive_windows("window", "Tavik", "owned" if owned else "top", "5000", "click", button)
+
+
+def answer(run, needle):
+    """Reads the message box the setup program shows, which must say needle, and presses OK."""
+    page(run, needle, owned=True)
+    run.drive_windows("window", "Tavik", "owned", "5000", "click", OK, "gone", "5000")
+
+
+@contextlib.contextmanager
+def pages(run, setup, locale, cancelled_what):
+    """The setup program with its pages, on a system of locale; the pages are cancelled at the
+    end, which must end the program with 1 and leave nothing behind."""
+    process = run.start(setup, locale=locale)
+    try:
+        yield
+        press(run, CANCEL)
+        process.wait(timeout=30)
+    finally:
+        if process.poll() is None:
+            process.kill()
+    check(process.returncode == 1, f"setup cancelled {cancelled_what} ended with {process.returncode}, not 1")
+
+
+def uninstall_in_place(run):
+    # NSIS reads the folder after _?= to the end of the command line, unquoted.
+    return run.wine(OWN_FOLDER + r"\uninstall.exe", "/S", *("_?=" + OWN_FOLDER).split(" "))[0]
+
+
 def no_obs_anywhere(run, setup):
     code, _ = run.wine(setup, "/S")
     check(code == EXIT_NO_OBS, f"silent setup with no OBS anywhere ended with {code}, not {EXIT_NO_OBS}")
@@ -218,22 +249,14 @@ def no_obs_anywhere(run, setup):
     run.nothing_installed("setup into a folder without OBS.exe")
 
     # The English pages, on an English system: the folder page refuses a folder without OBS.exe.
-    process = run.start(setup, locale="C.UTF-8")
-    try:
+    with pages(run, setup, "C.UTF-8", "on its folder page"):
         page(run, "Setup puts the song-list plugin")
-        run.drive_windows("window", "Tavik", "top", "5000", "click", NEXT)
+        press(run, NEXT)
         page(run, "Using it asks you to accept nothing")
-        run.drive_windows("window", "Tavik", "top", "5000", "click", NEXT)
+        press(run, NEXT)
         page(run, "Setup found no OBS Classic")
         run.drive_windows("window", "Tavik", "top", "5000", "set-text", DIR_EDIT, r"C:\Streaming", "click", NEXT)
-        page(run, r"C:\Streaming holds no OBS.exe", owned=True)
-        run.drive_windows("window", "Tavik", "owned", "5000", "click", OK, "gone", "5000")
-        run.drive_windows("window", "Tavik", "top", "5000", "click", CANCEL)
-        process.wait(timeout=30)
-    finally:
-        if process.poll() is None:
-            process.kill()
-    check(process.returncode == 1, f"setup cancelled on its folder page ended with {process.returncode}, not 1")
+        answer(run, r"C:\Streaming holds no OBS.exe")
     run.nothing_installed("setup cancelled on its folder page")
     print("setup_test: no OBS anywhere: exit 4, a folder without OBS.exe: exit 5 and refused on the "
           "English folder page, nothing written")
@@ -248,36 +271,28 @@ def while_obs_runs(run, setup, setup_x86, version, picture):
 
     # The Chinese pages, on a Chinese system: the welcome page, the licence, what goes where, and
     # at Install, that OBS runs.
-    process = run.start(setup, locale="zh_CN.UTF-8")
-    try:
+    with pages(run, setup, "zh_CN.UTF-8", "after OBS was found running"):
         page(run, f"本程序把点歌列表插件 Tavik直播点歌 {version} 安装到这台电脑上 64 位的 OBS Classic 里")
         if picture:
             time.sleep(1)
             x, y, width, height = map(int, run.drive_windows("window", "Tavik", "top", "5000", "rect").split()[1:5])
             picture.parent.mkdir(parents=True, exist_ok=True)
             subprocess.run(["ffmpeg", "-loglevel", "error", "-y", "-f", "x11grab", "-video_size", f"{width}x{height}",
-                            "-draw_mouse", "0", "-i", f"{run.display}+{x},{y}", "-frames:v", "1", str(picture)], env=run.env, check=True)
-        run.drive_windows("window", "Tavik", "top", "5000", "click", NEXT)
+                            "-draw_mouse", "0", "-i", f"{run.display}+{x},{y}", "-frames:v", "1", str(picture)],
+                           env=run.env, check=True)
+        press(run, NEXT)
         licence = page(run, "GNU GENERAL PUBLIC LICENSE")
         check("使用它不需要同意任何条款" in licence, f"the licence page says:\n{licence[:3000]}")
-        run.drive_windows("window", "Tavik", "top", "5000", "click", NEXT)
+        press(run, NEXT)
         summary = page(run, "安装程序将把 TavikSongList.dll 安装到：")
         for line in [OBS64 + r"\plugins\（64 位的 OBS Classic）", OWN_FOLDER,
                      OBS32 + "：32 位的 OBS Classic；本安装程序只有 64 位 OBS 用的插件。"]:
             check(line in summary, f"the summary page lacks {line!r}:\n{summary}")
         check(OBS32_DEFAULT not in summary, f"the summary names {OBS32_DEFAULT}, which the registry's folder replaces")
-        run.drive_windows("window", "Tavik", "top", "5000", "click", NEXT)
-        page(run, "OBS Classic 正在运行。请关闭 OBS 后再试", owned=True)
-        run.drive_windows("window", "Tavik", "owned", "5000", "click", OK, "gone", "5000")
-        run.drive_windows("window", "Tavik", "top", "5000", "click", CANCEL)
-        process.wait(timeout=30)
-    finally:
-        if process.poll() is None:
-            process.kill()
-    check(process.returncode == 1, f"setup cancelled after OBS was found running ended with {process.returncode}")
+        press(run, NEXT)
+        answer(run, "OBS Classic 正在运行。请关闭 OBS 后再试")
 
-    # NSIS reads the folder after _?= to the end of the command line, unquoted.
-    code, _ = run.wine(OWN_FOLDER + r"\uninstall.exe", "/S", *("_?=" + OWN_FOLDER).split(" "))
+    code = uninstall_in_place(run)
     check(code == EXIT_RUNNING, f"the silent uninstaller while OBS runs ended with {code}, not {EXIT_RUNNING}")
     check(installed.stat().st_mtime_ns == stamp, "the plugin was written or removed while OBS ran")
     check(not (run.unix(OBS32) / "plugins" / PLUGIN).exists(), "a plugin went into the 32-bit OBS while OBS ran")
@@ -300,7 +315,7 @@ def plugin_in_use(run, setup_x86, obs32):
         code, _ = run.wine(setup_x86, "/S")
         check(code == EXIT_RUNNING, f"silent setup while the plugin is loaded ended with {code}, not {EXIT_RUNNING}")
         check(not (obs32 / "plugins" / PLUGIN).exists(), "setup installed while the plugin was loaded")
-        code, _ = run.wine(OWN_FOLDER + r"\uninstall.exe", "/S", *("_?=" + OWN_FOLDER).split(" "))
+        code = uninstall_in_place(run)
         check(code == EXIT_RUNNING, f"the uninstaller while the plugin is loaded ended with {code}, not {EXIT_RUNNING}")
     finally:
         host.kill()
@@ -359,7 +374,7 @@ def main():
         for name, value in expected.items():
             check(entry.get(name) == value, f"Programs and Features: {name} is {entry.get(name)!r}, not {value!r}")
         check(run.registry(FILES_KEY) == {OBS64 + "\\plugins\\" + PLUGIN: "64"}, "what setup recorded")
-        with __import__("zipfile").ZipFile(build / "dist" / (build / "dist" / "package-name.txt").read_text().strip()) as z:
+        with zipfile.ZipFile(build / "dist" / (build / "dist" / "package-name.txt").read_text().strip()) as z:
             for name in ["TavikSongList-README.txt", "TavikSongList-LICENSE.txt"]:
                 check((own / name).read_bytes() == z.read(name), f"{name} is not the zip's")
         check(sorted(p.name for p in own.iterdir()) ==
