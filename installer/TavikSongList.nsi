@@ -33,6 +33,7 @@ Target amd64-unicode
 !include "${DEFINES}"
 
 !define PUBLISHER "Tavik"
+!define DISPLAY_NAME "${PRODUCT} (OBS Classic)"  ; in "Programs and Features"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\TavikSongList"
 ; What setup installed, one value per plugin file: its full path, and 32 or 64.
 !define FILES_KEY "Software\TavikSongList\InstalledPlugins"
@@ -512,7 +513,7 @@ Section
   Call AddSize
   StrCpy $R0 "$OwnDir\uninstall.exe"
   Call AddSize
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT} (OBS Classic)"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${DISPLAY_NAME}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $R9
