@@ -46,6 +46,8 @@ SONGS = ["第一首 晴天", "Second song", "第三首 后来"]
 ADDED = "Fourth 第四首"
 
 BOM = "\ufeff"
+# Debian's Wine for 64-bit programs, whatever else is installed (scripts/wine64).
+WINE = str(pathlib.Path(__file__).resolve().parents[2] / "scripts" / "wine64")
 
 
 class Failure(Exception):
@@ -182,7 +184,7 @@ class Run:
         # Output to a file, not a pipe: Wine's own processes may inherit the pipe and hold it open.
         output = self.dir / "remote.txt"
         with open(output, "w") as sink:
-            code = subprocess.run(["wine", str(self.bin / "obs-classic" / "obs_remote.exe"), *map(str, actions)],
+            code = subprocess.run([WINE, str(self.bin / "obs-classic" / "obs_remote.exe"), *map(str, actions)],
                                   cwd=self.dir, env=self.env, timeout=timeout, stdout=sink,
                                   stderr=subprocess.STDOUT).returncode
         if code != 0:
@@ -200,7 +202,7 @@ class Run:
 
     def start_obs(self):
         self.obs_output = open(self.dir / "wine.txt", "w")
-        self.obs = subprocess.Popen(["wine", "OBS.exe"], cwd=self.dir, env=self.env, stdout=self.obs_output,
+        self.obs = subprocess.Popen([WINE, "OBS.exe"], cwd=self.dir, env=self.env, stdout=self.obs_output,
                                     stderr=subprocess.STDOUT)
 
     def companion_record(self):
