@@ -2,7 +2,7 @@
 """Runs OBS Classic's own OBS.exe, built from its source, under Wine on a virtual X display, with
 a song-list plugin DLL and the companion simulator beside it, and checks what OBS composes.
 
-    obs_run.py BUILD_DIR [--plugin DLL] [--name NAME] [--short] [--picture PNG]
+    obs_run.py BUILD_DIR [--plugin DLL] [--name NAME] [--short | --stops | --hostile] [--picture PNG]
 
 BUILD_DIR is build/win. The run happens in BUILD_DIR/obs-classic-run/NAME, in a Wine prefix of its
 own (BUILD_DIR/obs-prefix, X11 graphics, our fonts) and an Xvfb display of its own. OBS starts in
@@ -19,7 +19,15 @@ inside the frame, ink in the settings line's colour, the background box), then f
 no list in the second scene, then the list again; the simulator got 1230 once; OBS counted no
 late frame beyond a small share; OBS called the plugin's unload and freed it, wrote the scene
 back with the source's size and settings, and left no process behind. --short only records a
-few seconds and checks the module list and the first frames. Exit 0 when every check passed.
+few seconds and checks the module list and the first frames.
+
+--stops: both scenes hold a song-list source. Three times: recording starts, F3 switches to the
+second scene and F4 (OBS's stop-recording hotkey) is pressed right after it; each stop must end
+within STOP_LIMIT seconds with no thread killed, and the recording must decode to its end; F2
+goes back to the first scene. --hostile: the settings line turns the outline on at the widest
+width the block allows and the list changes every second while OBS records 15 seconds; OBS must
+render at least 90 % of the frames due (its count of frames encoded, less those it duplicated
+for want of a rendered one). Exit 0 when every check passed.
 """
 import argparse
 import os
@@ -41,7 +49,10 @@ LINE_HEIGHT = 42  # 宋体 42: lines 42 px apart
 ORANGE = (255, 144, 0)  # -28672 = 0xFFFF9000
 BOX = (127, 127, 127)  # white at 50 % over OBS's black
 SETTINGS = "Set|宋体|42|-28672|100|-1|50|0|0|0|0|2|-16777216|100|112"
-VK_F1, VK_F2, VK_F3 = 112, 113, 114
+VK_F1, VK_F2, VK_F3, VK_F4 = 112, 113, 114, 115
+# The outline on, at the widest width the block can carry.
+HOSTILE_SETTINGS = "Set|宋体|42|-28672|100|-1|50|0|0|0|1|2147483647|-16777216|100|112"
+STOP_LIMIT = 10  # seconds; a stop here takes about 3 s, one that waits for a frozen video thread 33 s
 SONGS = ["第一首 晴天", "Second song", "第三首 后来"]
 ADDED = "Fourth 第四首"
 
@@ -67,15 +78,7 @@ def ini(sections):
     return BOM + "\r\n".join(lines) + "\r\n"
 
 
-def scenes():
-    # What adding the source through OBS leaves: the configure callback measured the hint text
-    # (546 x 42 in 宋体 42) into the source's size and base size.
-    return """scenes : {
-  "场景 1" : {
-    class : Scene
-    hotkey : %d
-    sources : {
-      "歌单" : {
+SONG_LIST_SOURCE = """      "%s" : {
         render : 1
         class : "Tavik直播点歌插件"
         x : %d
@@ -87,20 +90,36 @@ def scenes():
           baseSizeCY : 42
         }
       }
-    }
+"""
+
+
+def scenes(both=False):
+    """Two scenes with hotkeys F2 and F3: the first holds a song-list source as adding it through
+    OBS leaves it (the configure callback measured the hint text, 546 x 42 in 宋体 42, into the
+    source's size and base size); the second is empty, or holds another such source."""
+    second = SONG_LIST_SOURCE % ("歌单 2", SOURCE_X, SOURCE_Y) if both else ""
+    return """scenes : {
+  "场景 1" : {
+    class : Scene
+    hotkey : %d
+    sources : {
+%s    }
   }
   "场景 2" : {
     class : Scene
     hotkey : %d
+    sources : {
+%s    }
   }
 }
 global sources : {
 }
-""" % (VK_F2, SOURCE_X, SOURCE_Y, VK_F3)
+""" % (VK_F2, SONG_LIST_SOURCE % ("歌单", SOURCE_X, SOURCE_Y), VK_F3, second)
 
 
 class Run:
-    def __init__(self, build, plugin, name):
+    def __init__(self, build, plugin, name, scenario="full"):
+        self.scenario = scenario
         self.build = build
         self.bin = build / "bin"
         self.fixture = build / "tests" / "obs-classic" / "src"
@@ -127,8 +146,11 @@ class Run:
         (d / "obs_portable_mode").touch()
         shutil.copy2(self.plugin, d / "plugins" / "TavikSongList.dll")
         shutil.copy2(self.bin / "companion_sim.exe", d / "plugins" / "TavikMusic" / "RunMusic.exe")
-        write(d / "plugins" / "TavikMusic" / "RunMusic.options",
-              "--list songs.txt\n--rewrite-ms 200\n--record companion.txt\n--settings " + SETTINGS + "\n")
+        if self.scenario == "hostile":
+            options = "--list songs.txt\n--rewrite-ms 1000\n--rotate\n--record companion.txt\n--settings " + HOSTILE_SETTINGS
+        else:
+            options = "--list songs.txt\n--rewrite-ms 200\n--record companion.txt\n--settings " + SETTINGS
+        write(d / "plugins" / "TavikMusic" / "RunMusic.options", options + "\n")
         self.songs(SONGS)
         write(d / "global.ini", ini({"General": {
             "LastAppVersion": 0x659FF, "Profile": "Test", "SceneCollection": "scenes",
@@ -138,9 +160,10 @@ class Run:
             "Video": {"BaseWidth": WIDTH, "BaseHeight": HEIGHT, "FPS": FPS, "Downscale": 1},
             "Video Encoding": {"Preset": "veryfast", "BufferSize": 1000, "MaxBitrate": 1000, "Quality": 8},
             "Audio Encoding": {"Format": 1, "Bitrate": 128, "isStereo": 1},
-            "Publish": {"Mode": 1, "Service": 0, "SavePath": self.windows(d / "recording.flv")},
+            "Publish": {"Mode": 1, "Service": 0, "SavePath": self.windows(d / "recording.flv"),
+                        "StopRecordingHotkey": VK_F4},
         }))
-        write(d / "sceneCollection" / "scenes.xconfig", scenes())
+        write(d / "sceneCollection" / "scenes.xconfig", scenes(both=self.scenario == "stops"))
 
     def songs(self, songs):
         write(self.dir / "songs.txt", "\n".join(songs) + "\n")
@@ -190,15 +213,15 @@ class Run:
         if code != 0:
             raise Failure("obs_remote " + " ".join(map(str, actions)) + ": " + output.read_text(errors="replace").strip())
 
-    def key(self, vk):
-        names = {VK_F1: "F1", VK_F2: "F2", VK_F3: "F3"}
+    def key(self, *vks):
+        names = {VK_F1: "F1", VK_F2: "F2", VK_F3: "F3", VK_F4: "F4"}
         windows = subprocess.run(["xdotool", "search", "--name", "Open Broadcaster Software"], env=self.env,
                                  stdout=subprocess.PIPE, text=True).stdout.split()
         if not windows:
             raise Failure("OBS's window is not on the X display")
         subprocess.run(["xdotool", "windowactivate", "--sync", windows[0]], env=self.env, check=False,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        subprocess.run(["xdotool", "key", "--delay", "150", names[vk]], env=self.env, check=True)
+        subprocess.run(["xdotool", "key", "--delay", "150", *[names[vk] for vk in vks]], env=self.env, check=True)
 
     def start_obs(self):
         self.obs_output = open(self.dir / "wine.txt", "w")
@@ -318,6 +341,70 @@ def full_run(run):
     run.remote("command", ID_TOGGLERECORDING, "sleep", 2000, "command", ID_EXIT, "gone", 60000)
 
 
+def stops_run(run):
+    """Three stops of recording, each right after a scene switch that destroys one song-list
+    source and shows another. Returns how long each took."""
+    run.remote("wait", 60000, "sleep", 2000)
+    took = []
+    for attempt in range(3):
+        run.remote("command", ID_TOGGLERECORDING)
+        run.wait_for("the plugin did not start the companion simulator",
+                     lambda: "launch arguments" in run.companion_record(), 30)
+        time.sleep(4)
+        ends = run.log().count("=====Stream End")
+        run.key(VK_F3, VK_F4)  # the scene key and the stop-recording key, back to back
+        pressed = time.time()
+        run.wait_for(f"stop {attempt + 1} did not end within 60 s",
+                     lambda: run.log().count("=====Stream End") > ends, 60)
+        took.append(time.time() - pressed)
+        if "Forcibly terminating" in run.log():
+            raise Failure(f"stop {attempt + 1} killed OBS's video thread: " + re.search(r".*Forcibly.*", run.log()).group(0))
+        decoded = subprocess.run(["ffmpeg", "-v", "error", "-i", str(run.dir / "recording.flv"), "-f", "null", "-"],
+                                 stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+        if decoded.returncode != 0 or decoded.stdout.strip():
+            raise Failure(f"the recording of stop {attempt + 1} does not decode to its end: {decoded.stdout.strip()[:500]}")
+        run.key(VK_F2)
+        time.sleep(2)
+    run.remote("command", ID_EXIT, "gone", 60000)
+    return took
+
+
+def hostile_run(run):
+    run.remote("wait", 60000, "sleep", 2000, "command", ID_TOGGLERECORDING)
+    run.wait_for("the plugin did not start the companion simulator",
+                 lambda: "launch arguments" in run.companion_record(), 30)
+    time.sleep(15)
+    run.remote("command", ID_TOGGLERECORDING, "sleep", 2000, "command", ID_EXIT, "gone", 60000)
+
+
+def check_scenario(run, took):
+    try:
+        run.obs.wait(timeout=30)
+    except subprocess.TimeoutExpired:
+        raise Failure("OBS.exe did not end after its exit command")
+    log = run.log()
+    if not re.search(r"^\S+: \s*[0-9A-F]{16} TavikSongList\.dll$", log, re.M):
+        raise Failure("TavikSongList.dll is not in OBS's module list")
+    if "Forcibly terminating" in log:
+        raise Failure("OBS killed one of its threads")
+    if run.scenario == "stops":
+        print("obs_run: stops right after a scene switch took " + ", ".join(f"{t:.1f} s" for t in took))
+        if any(t > STOP_LIMIT for t in took):
+            raise Failure(f"a stop took more than {STOP_LIMIT} s")
+        return
+    counts = re.findall(r"Total frames encoded: (\d+), total frames duplicated: (\d+)", log)
+    if not counts:
+        raise Failure("OBS did not count its frames")
+    encoded, duplicated = map(int, counts[-1])
+    rendered = encoded - duplicated
+    print(f"obs_run: with the outline at its widest, OBS rendered {rendered} of {encoded} frames due")
+    if rendered < 0.9 * encoded:
+        raise Failure(f"OBS rendered {rendered} of {encoded} frames due, less than 90 %")
+    frames = run.frames()
+    if not any(classify(f) != "none" for f in frames):
+        raise Failure("no recorded frame shows the list")
+
+
 def short_run(run):
     run.remote("wait", 60000, "sleep", 2000, "command", ID_TOGGLERECORDING)
     run.wait_for("the plugin did not start the companion simulator",
@@ -412,19 +499,28 @@ def main():
     parser.add_argument("--plugin", type=pathlib.Path)
     parser.add_argument("--name", default="shipped")
     parser.add_argument("--short", action="store_true")
+    parser.add_argument("--stops", action="store_true")
+    parser.add_argument("--hostile", action="store_true")
     parser.add_argument("--picture", type=pathlib.Path)
     args = parser.parse_args()
     build = args.build.resolve()
     plugin = args.plugin or build / "bin" / "plugins" / "TavikSongList.dll"
-    run = Run(build, plugin, args.name)
+    scenario = "stops" if args.stops else "hostile" if args.hostile else "full"
+    run = Run(build, plugin, args.name, scenario)
     started = time.time()
     try:
         run.lay_out()
         run.prefix_ready()
         run.start_display()
         run.start_obs()
-        (short_run if args.short else full_run)(run)
-        check(run, args.short, args.picture)
+        if scenario == "stops":
+            check_scenario(run, stops_run(run))
+        elif scenario == "hostile":
+            hostile_run(run)
+            check_scenario(run, [])
+        else:
+            (short_run if args.short else full_run)(run)
+            check(run, args.short, args.picture)
     except (Failure, subprocess.CalledProcessError, subprocess.TimeoutExpired) as failure:
         print(f"FAILED: obs_run {args.name}: {failure}")
         wine_output = run.dir / "wine.txt"
