@@ -213,7 +213,7 @@ class Run:
         if code != 0:
             raise Failure("obs_remote " + " ".join(map(str, actions)) + ": " + output.read_text(errors="replace").strip())
 
-    def key(self, *vks):
+    def key(self, *vks, delay=150):
         names = {VK_F1: "F1", VK_F2: "F2", VK_F3: "F3", VK_F4: "F4"}
         windows = subprocess.run(["xdotool", "search", "--name", "Open Broadcaster Software"], env=self.env,
                                  stdout=subprocess.PIPE, text=True).stdout.split()
@@ -221,7 +221,7 @@ class Run:
             raise Failure("OBS's window is not on the X display")
         subprocess.run(["xdotool", "windowactivate", "--sync", windows[0]], env=self.env, check=False,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        subprocess.run(["xdotool", "key", "--delay", "150", *[names[vk] for vk in vks]], env=self.env, check=True)
+        subprocess.run(["xdotool", "key", "--delay", str(delay), *[names[vk] for vk in vks]], env=self.env, check=True)
 
     def start_obs(self):
         self.obs_output = open(self.dir / "wine.txt", "w")
@@ -352,7 +352,9 @@ def stops_run(run):
                      lambda: "launch arguments" in run.companion_record(), 30)
         time.sleep(4)
         ends = run.log().count("=====Stream End")
-        run.key(VK_F3, VK_F4)  # the scene key and the stop-recording key, back to back
+        # The scene key and the stop-recording key back to back, both within one of OBS's frames
+        # (100 ms here): the stop then begins before the new scene's first frame.
+        run.key(VK_F3, VK_F4, delay=10)
         pressed = time.time()
         run.wait_for(f"stop {attempt + 1} did not end within 60 s",
                      lambda: run.log().count("=====Stream End") > ends, 60)
