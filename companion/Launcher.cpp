@@ -57,7 +57,7 @@ int LaunchCompanionAt(int now) {
     return static_cast<int>(lastError);
 }
 
-void OnCompanionHotkey(DWORD /*hotkey*/, UPARAM /*param*/, bool down) noexcept {
+void STDCALL OnCompanionHotkey(DWORD /*hotkey*/, UPARAM /*param*/, bool down) noexcept {
     if (down) return;
     if (HWND window = FindWindowW(nullptr, names::kCompanionMainWindow)) SendToCompanion(window, names::kHotkeyMessage);
 }

@@ -33,4 +33,4 @@ void StopBackgroundLaunches() noexcept;
 bool BackgroundLaunchesIdle() noexcept;
 
 // The host hotkey callback: the key's release sends message 1230 to the companion's main window.
-void OnCompanionHotkey(DWORD hotkey, UPARAM param, bool down) noexcept;
+void STDCALL OnCompanionHotkey(DWORD hotkey, UPARAM param, bool down) noexcept;
