@@ -4,5 +4,6 @@ set(TAVIK_TARGET i686-pc-windows-msvc)
 set(CMAKE_SYSTEM_PROCESSOR X86)
 # The SDK folder's libraries of this architecture (scripts/sdk).
 set(TAVIK_SDK_LIB_DIR lib-x86)
-set(TAVIK_ARCH_DEFINES "")
+# SSE2, as Microsoft's x86 compiler assumes by default (since Visual C++ 2012), and OBS Classic with it.
+set(TAVIK_ARCH_DEFINES "-msse2")
 include("${CMAKE_CURRENT_LIST_DIR}/clang-msvc.cmake")

@@ -27,7 +27,7 @@ struct Fault {
 
 template <auto Member>
 struct Faulty;
-template <typename R, typename... A, R (*gdip::Calls::*Member)(A...)>
+template <typename R, typename... A, R (WINAPI* gdip::Calls::*Member)(A...)>
 struct Faulty<Member> {
     static R WINAPI Call(A... args) {
         if (Fault::calls++ != Fault::failAt) return (gdip::kSystemCalls.*Member)(args...);
