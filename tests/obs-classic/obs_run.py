@@ -380,7 +380,10 @@ def check(run, short, picture):
         save_picture(frames[shown[0] + 2 if shown[0] + 2 < len(frames) else shown[0]], picture)
     if short:
         return
+    # Frames recorded before the companion's first write show nothing: the sequence starts at the
+    # list's first appearance.
     sequence = [s for s, _ in runs]
+    sequence = sequence[sequence.index(states[shown[0]]):]
     expected = ["3 lines", "4 lines", "none", "4 lines"]
     seen = [s for s in sequence if s in expected]
     compact = [s for i, s in enumerate(seen) if i == 0 or seen[i - 1] != s]
