@@ -7,11 +7,17 @@
 #   ucrtbase, so what both export binds where Windows has it;
 # - Windows' own msvcrt.dll: libc++ without its exception.cpp and the import library of the names
 #   mingw-w64 lists for msvcrt.dll (scripts/sdk); runtime/System*.cpp give the rest.
-set(TAVIK_UCRT_LIBRARIES "${TAVIK_SDK}/lib/libc++.lib" "${TAVIK_SDK}/lib/msvcp140_exceptionptr.lib"
-    "${TAVIK_SDK}/lib/vcruntime140.lib" "${TAVIK_SDK}/lib/ucrtbase.lib" "${TAVIK_SDK}/lib/msvcp140.lib"
-    "${TAVIK_SDK}/lib/kernel32.lib")
-set(TAVIK_MSVCRT_LIBRARIES "${TAVIK_SDK}/lib/libc++-msvcrt.lib" "${TAVIK_SDK}/lib/msvcrt-os.lib"
-    "${TAVIK_SDK}/lib/kernel32.lib")
+set(TAVIK_UCRT_LIBRARIES "${TAVIK_SDK_LIB}/libc++.lib" "${TAVIK_SDK_LIB}/msvcp140_exceptionptr.lib"
+    "${TAVIK_SDK_LIB}/vcruntime140.lib" "${TAVIK_SDK_LIB}/ucrtbase.lib" "${TAVIK_SDK_LIB}/msvcp140.lib"
+    "${TAVIK_SDK_LIB}/kernel32.lib")
+set(TAVIK_MSVCRT_LIBRARIES "${TAVIK_SDK_LIB}/libc++-msvcrt.lib" "${TAVIK_SDK_LIB}/msvcrt-os.lib"
+    "${TAVIK_SDK_LIB}/kernel32.lib")
+# On x86 the compiler calls helpers for 64-bit division, remainders, products and shifts, and the
+# stack probe _chkstk: ntdll.dll's, part of every x86 Windows, in either set.
+if(TAVIK_ARCH STREQUAL "x86")
+  list(APPEND TAVIK_UCRT_LIBRARIES "${TAVIK_SDK_LIB}/ntdll.lib")
+  list(APPEND TAVIK_MSVCRT_LIBRARIES "${TAVIK_SDK_LIB}/ntdll.lib")
+endif()
 list(TRANSFORM TAVIK_UCRT_LIBRARIES REPLACE "(.+)" "\"\\1\"" OUTPUT_VARIABLE quoted)
 list(JOIN quoted " " TAVIK_UCRT_LINK_ITEMS)
 foreach(lang C CXX)
@@ -43,9 +49,16 @@ set(CMAKE_LINK_LIBRARY_FLAG "")
 set(CMAKE_LINK_LIBRARY_SUFFIX ".lib")
 set(CMAKE_LIBRARY_PATH_FLAG "/libpath:")
 set(CMAKE_LIBRARY_PATH_TERMINATOR "")
-set(CMAKE_EXE_LINKER_FLAGS_INIT "/libpath:\"${TAVIK_SDK}/lib\"")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "/libpath:\"${TAVIK_SDK}/lib\"")
-set(CMAKE_MODULE_LINKER_FLAGS_INIT "/libpath:\"${TAVIK_SDK}/lib\"")
+set(TAVIK_LINKER_FLAGS "/libpath:\"${TAVIK_SDK_LIB}\"")
+# x86 images carry no table of safe exception handlers: the import libraries (Wine's, dlltool's)
+# are not marked for one, and an image without a table may register handlers anywhere in it, as
+# every x86 image did before the table existed.
+if(TAVIK_ARCH STREQUAL "x86")
+  string(APPEND TAVIK_LINKER_FLAGS " /safeseh:no")
+endif()
+set(CMAKE_EXE_LINKER_FLAGS_INIT "${TAVIK_LINKER_FLAGS}")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "${TAVIK_LINKER_FLAGS}")
+set(CMAKE_MODULE_LINKER_FLAGS_INIT "${TAVIK_LINKER_FLAGS}")
 set(CMAKE_STATIC_LIBRARY_PREFIX "")
 set(CMAKE_STATIC_LIBRARY_SUFFIX ".lib")
 set(CMAKE_IMPORT_LIBRARY_SUFFIX ".lib")

@@ -1,8 +1,22 @@
-# The Windows build, for Microsoft's C++ ABI (toolchain cmake/clang-msvc-x86_64.cmake): the host
-# library stand-in (OBSApi.dll, as the host library is named), the plugin (TavikSongList.dll) over
-# a static library of its code, the tools and the Windows tests, run under Wine.
+# The Windows build, for Microsoft's C++ ABI: the host library stand-in (OBSApi.dll, as the host
+# library is named), the plugin (TavikSongList.dll) over a static library of its code, the tools
+# and the Windows tests, run under Wine. One tree per architecture: build/win for x64 (toolchain
+# cmake/clang-msvc-x86_64.cmake), build/win32 for x86 (cmake/clang-msvc-i686.cmake), the plugin
+# for OBS Classic's 32-bit OBS.exe with what checks it there.
 if(NOT CMAKE_CXX_SIMULATE_ID STREQUAL "MSVC")
-  message(FATAL_ERROR "The Windows build is for Microsoft's C++ ABI: configure it with -DCMAKE_TOOLCHAIN_FILE=cmake/clang-msvc-x86_64.cmake")
+  message(FATAL_ERROR "The Windows build is for Microsoft's C++ ABI: configure it with -DCMAKE_TOOLCHAIN_FILE=cmake/clang-msvc-x86_64.cmake (or clang-msvc-i686.cmake)")
+endif()
+# x86 programs run under Wine only where the machine runs 32-bit x86 code at all (a kernel with
+# 32-bit compatibility, Debian's wine32): the 32-bit C library's loader must start. Elsewhere the
+# x86 tree builds its plugin and the programs of its tests and checks the DLLs' tables, and the
+# test x86_runs says what did not run.
+set(TAVIK_RUNS_PROGRAMS ON)
+if(TAVIK_ARCH STREQUAL "x86")
+  execute_process(COMMAND /lib/ld-linux.so.2 --version RESULT_VARIABLE x86_loader OUTPUT_QUIET ERROR_QUIET)
+  if(NOT x86_loader EQUAL 0 OR NOT EXISTS /usr/lib/wine/wine)
+    set(TAVIK_RUNS_PROGRAMS OFF)
+    set(TAVIK_X86_MISSING "this machine runs no 32-bit x86 code (/lib/ld-linux.so.2 does not start: ${x86_loader}), so Debian's wine32 is not installed")
+  endif()
 endif()
 include(${CMAKE_SOURCE_DIR}/cmake/msvc.cmake)
 # Every module gets its C runtime from attach_runtime, by its TAVIK_CRT property.
@@ -13,8 +27,11 @@ set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 set(PLUGIN_DIR ${CMAKE_BINARY_DIR}/bin/plugins)
 
-# Wine runner used by CTest for every Windows program.
-set(WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+# Wine runner used by CTest for every Windows program. The x86 tree shares the x64 tree's prefix
+# (scripts/setup): a 64-bit prefix runs 32-bit programs as 64-bit Windows does, the way a
+# streamer's 32-bit OBS Classic runs.
+set(TAVIK_WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix CACHE PATH "The Wine prefix the tests run in")
+set(WINE_PREFIX ${TAVIK_WINE_PREFIX})
 set(PREFIX_INIT ${CMAKE_SOURCE_DIR}/scripts/wine-prefix-init)
 set(WINE64 ${CMAKE_SOURCE_DIR}/scripts/wine64)
 configure_file(${CMAKE_SOURCE_DIR}/cmake/wine-run.in ${CMAKE_BINARY_DIR}/wine-run @ONLY
@@ -50,7 +67,11 @@ set_source_files_properties(dll/TavikSongList.rc PROPERTIES COMPILE_OPTIONS /C65
 
 # ---- the archive a streamer unzips into OBS Classic's folder (scripts/make-package.py), named by
 # the project's version; scripts/package copies it to dist/.
-set(PACKAGE_NAME TavikSongList-${PROJECT_VERSION}-win64.zip)
+if(TAVIK_ARCH STREQUAL "x86")
+  set(PACKAGE_NAME TavikSongList-${PROJECT_VERSION}-win32.zip)
+else()
+  set(PACKAGE_NAME TavikSongList-${PROJECT_VERSION}-win64.zip)
+endif()
 set(PACKAGE_ZIP ${CMAKE_BINARY_DIR}/dist/${PACKAGE_NAME})
 set(PACKAGE_INPUTS ${CMAKE_SOURCE_DIR}/docs/install-note.txt ${CMAKE_SOURCE_DIR}/LICENSE)
 add_custom_command(OUTPUT ${PACKAGE_ZIP}

@@ -41,4 +41,10 @@ using LPCTSTR = const wchar_t*;
 using TCHAR = wchar_t;
 using TSTR = wchar_t*;
 using CTSTR = const wchar_t*;
+#if defined(_WIN32) && !defined(_WIN64)
+// On x86 the host library's UPARAM is unsigned long: as wide as a pointer, but not the type
+// uintptr_t is there (unsigned int), and the decorated names of the functions that take one say so.
+using UPARAM = unsigned long;
+#else
 using UPARAM = std::uintptr_t;
+#endif

@@ -33,6 +33,7 @@ __declspec(allocate(".tls")) char _tls_start = 0;
 __declspec(allocate(".tls$ZZZ")) char _tls_end = 0;
 __declspec(allocate(".CRT$XLA")) PIMAGE_TLS_CALLBACK __xl_a = nullptr;
 __declspec(allocate(".CRT$XLZ")) PIMAGE_TLS_CALLBACK __xl_z = nullptr;
+#ifdef _WIN64
 extern const IMAGE_TLS_DIRECTORY64 _tls_used = {
     /* StartAddressOfRawData */ reinterpret_cast<ULONGLONG>(&_tls_start),
     /* EndAddressOfRawData */ reinterpret_cast<ULONGLONG>(&_tls_end),
@@ -41,6 +42,16 @@ extern const IMAGE_TLS_DIRECTORY64 _tls_used = {
     /* SizeOfZeroFill */ 0,
     /* Characteristics */ 0,
 };
+#else
+extern const IMAGE_TLS_DIRECTORY32 _tls_used = {
+    /* StartAddressOfRawData */ reinterpret_cast<DWORD>(&_tls_start),
+    /* EndAddressOfRawData */ reinterpret_cast<DWORD>(&_tls_end),
+    /* AddressOfIndex */ reinterpret_cast<DWORD>(&_tls_index),
+    /* AddressOfCallBacks */ reinterpret_cast<DWORD>(&__xl_a + 1),
+    /* SizeOfZeroFill */ 0,
+    /* Characteristics */ 0,
+};
+#endif
 
 // ---- thread-safe initialisation of local statics, as the compiler expects it: a guard word per
 // static (0 not started, -1 running, else the epoch it finished in) and a per-thread epoch that
@@ -91,12 +102,19 @@ struct TypeInfoVtable {
 };
 }  // namespace
 extern "C" const TypeInfoVtable tavik_type_info_vtable = {nullptr, TypeInfoDestructor};
+#ifdef _WIN64
 asm(".globl \"??_7type_info@@6B@\"\n"
     ".set \"??_7type_info@@6B@\", tavik_type_info_vtable + 8\n");
+#else
+// x86 symbols of C names carry a leading underscore.
+asm(".globl \"??_7type_info@@6B@\"\n"
+    ".set \"??_7type_info@@6B@\", _tavik_type_info_vtable + 4\n");
+#endif
 
 // ---- the stack probe for frames over a page: touches every page between the stack limit and
-// the new stack pointer, in order, so the guard page grows the stack. rax holds the frame size;
-// every register but r10, r11 and the flags is kept.
+// the new stack pointer, in order, so the guard page grows the stack.
+#ifdef _WIN64
+// rax holds the frame size; every register but r10, r11 and the flags is kept.
 asm(R"(
     .text
     .globl __chkstk
@@ -122,3 +140,11 @@ __chkstk:
     popq %r10
     retq
 )");
+#else
+// x86: ntdll.dll's _chkstk, with the 64-bit arithmetic helpers the compiler calls on x86 (_alldiv,
+// _aullrem, ...): Windows' own, in every x86 Windows, linked through ntdll.lib (msvc-rules.cmake).
+// What the compiler reads thread-local storage through: the offset of the thread's TLS array in
+// its thread environment block (fs:0x2C), an absolute symbol.
+asm(".globl __tls_array\n"
+    ".set __tls_array, 0x2C\n");
+#endif

@@ -21,7 +21,12 @@ _onexit_table_t g_exitFunctions;
 extern "C" {
 BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved);
 BOOL WINAPI TavikDefaultDllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
+#ifdef _WIN64
 #pragma comment(linker, "/alternatename:DllMain=TavikDefaultDllMain")
+#else
+// x86 __stdcall symbols: an underscore, the name, "@" and the size of the arguments.
+#pragma comment(linker, "/alternatename:_DllMain@12=_TavikDefaultDllMain@12")
+#endif
 
 // In a DLL the exit functions belong to the module: they run when it is unloaded.
 int __cdecl atexit(_PVFV function) {

@@ -30,6 +30,7 @@ extern "C" {
 // __CxxFrameHandler3 at one address. So the personality goes on to __CxxFrameHandler with its
 // four arguments as they are; a jump, so no frame of ours sits between the dispatcher and the
 // handler.
+#ifdef _WIN64
 asm(R"(
     .text
     .globl __CxxFrameHandler3
@@ -41,6 +42,30 @@ __CxxFrameHandler3:
 // Where an exception would leave a noexcept function.
 __declspec(dllimport) __declspec(noreturn) void __cdecl msvcrt_terminate() __asm__("?terminate@@YAXXZ");
 __declspec(noreturn) void __cdecl __std_terminate() { msvcrt_terminate(); }
+#else
+// On x86 a function with exception tables registers a handler of its own on the frame chain
+// (fs:0) that loads its table's address into eax and jumps to __CxxFrameHandler3; Microsoft's x86
+// runtime has one body for __CxxFrameHandler, __CxxFrameHandler2 and __CxxFrameHandler3, all
+// taking the table in eax and the four arguments on the stack, and Wine's i386 msvcrt.dll checks
+// the magic number from 0x19930520 to 0x19930522 alike. mingw-w64's x86 list of msvcrt.dll's
+// names has __CxxFrameHandler only: the jump keeps eax and the stack as they are.
+asm(R"(
+    .text
+    .globl ___CxxFrameHandler3
+    .p2align 4
+___CxxFrameHandler3:
+    jmpl *__imp____CxxFrameHandler
+)");
+
+// Where an exception would leave a noexcept function: std::terminate, which on x86 is the
+// module's own (SystemCxx.cpp), as that list has no C++ names of msvcrt.dll.
+}  // extern "C"
+namespace std {
+[[noreturn]] void terminate() noexcept;
+}
+extern "C" {
+__declspec(noreturn) void __cdecl __std_terminate() { std::terminate(); }
+#endif
 
 // ---- the standard streams. msvcrt.dll's FILE objects are an array of this layout (the one
 // Wine's headers give FILE), reached through __iob_func.
@@ -54,7 +79,11 @@ struct MsvcrtFile {
     int bufferSize;
     char* temporaryName;
 };
+#ifdef _WIN64
 static_assert(sizeof(MsvcrtFile) == 48, "msvcrt.dll's FILE on x64");
+#else
+static_assert(sizeof(MsvcrtFile) == 32, "msvcrt.dll's FILE on x86");
+#endif
 __declspec(dllimport) MsvcrtFile* __cdecl __iob_func();
 
 MsvcrtFile* __cdecl __acrt_iob_func(unsigned index) { return __iob_func() + index; }
@@ -64,12 +93,18 @@ MsvcrtFile* __cdecl __acrt_iob_func(unsigned index) { return __iob_func() + inde
 // msvcrt.dll's: what the options would change in them (exponent digits, rounding, %n, wide
 // strings in narrow formats) the plugin does not use, its formats are "%s" and "%d".
 using Locale = struct LocaleData*;
+// An asm label is the symbol as written: an x86 C name's symbol has a leading underscore.
+#ifdef _WIN64
+#define TAVIK_C_SYMBOL(name) name
+#else
+#define TAVIK_C_SYMBOL(name) "_" name
+#endif
 __declspec(dllimport) int __cdecl msvcrt_vfprintf_l(MsvcrtFile* file, const char* format, Locale locale, va_list args)
-    __asm__("_vfprintf_l");
+    __asm__(TAVIK_C_SYMBOL("_vfprintf_l"));
 __declspec(dllimport) int __cdecl msvcrt_vscprintf_l(const char* format, Locale locale, va_list args)
-    __asm__("_vscprintf_l");
+    __asm__(TAVIK_C_SYMBOL("_vscprintf_l"));
 __declspec(dllimport) int __cdecl msvcrt_vsnprintf_l(char* buffer, __SIZE_TYPE__ count, const char* format, Locale locale,
-                                                     va_list args) __asm__("_vsnprintf_l");
+                                                     va_list args) __asm__(TAVIK_C_SYMBOL("_vsnprintf_l"));
 
 constexpr unsigned long long kLegacyNullTermination = 0x0001;  // _vsnprintf: -1 and no terminator when cut
 constexpr unsigned long long kStandardSnprintf = 0x0002;       // C99 snprintf: the full length, terminated
@@ -101,11 +136,20 @@ int __cdecl __stdio_common_vsprintf(unsigned long long options, char* buffer, __
 
 // The headers declare these three as imports of the C runtime DLL, so callers reach them through
 // a pointer named __imp_NAME: these are those pointers, to the definitions above.
+#ifdef _WIN64
 extern void* const __imp___acrt_iob_func;
 extern void* const __imp___stdio_common_vfprintf;
 extern void* const __imp___stdio_common_vsprintf;
 void* const __imp___acrt_iob_func = reinterpret_cast<void*>(&__acrt_iob_func);
 void* const __imp___stdio_common_vfprintf = reinterpret_cast<void*>(&__stdio_common_vfprintf);
 void* const __imp___stdio_common_vsprintf = reinterpret_cast<void*>(&__stdio_common_vsprintf);
+#else
+extern void* const imp_acrt_iob_func __asm__("__imp____acrt_iob_func");
+extern void* const imp_stdio_common_vfprintf __asm__("__imp____stdio_common_vfprintf");
+extern void* const imp_stdio_common_vsprintf __asm__("__imp____stdio_common_vsprintf");
+void* const imp_acrt_iob_func = reinterpret_cast<void*>(&__acrt_iob_func);
+void* const imp_stdio_common_vfprintf = reinterpret_cast<void*>(&__stdio_common_vfprintf);
+void* const imp_stdio_common_vsprintf = reinterpret_cast<void*>(&__stdio_common_vsprintf);
+#endif
 
 }  // extern "C"

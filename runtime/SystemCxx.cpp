@@ -10,6 +10,7 @@
 #include <new>
 #include <typeinfo>
 
+#ifdef _WIN64
 // msvcrt.dll's own, under their decorated names.
 namespace msvcrt {
 __declspec(dllimport) std::terminate_handler __cdecl SetTerminate(std::terminate_handler handler) noexcept
@@ -32,6 +33,32 @@ terminate_handler get_terminate() noexcept {
 
 // The thread's handler, then abort.
 void terminate() noexcept { msvcrt::Terminate(); }
+
+#else
+// mingw-w64's x86 list of msvcrt.dll's names has none of its C++ names, so on x86 the handler is
+// the module's own: std::terminate calls it, then abort. (msvcrt.dll's own terminate, which its
+// exception handling calls where an exception leaves a destructor during unwinding, calls
+// msvcrt.dll's handler, which nothing here changes.)
+#include <atomic>
+#include <cstdlib>
+
+extern "C" __declspec(dllimport) bool __cdecl __uncaught_exception() noexcept;
+
+namespace {
+std::atomic<std::terminate_handler> g_terminateHandler{nullptr};
+}  // namespace
+
+namespace std {
+
+terminate_handler set_terminate(terminate_handler handler) noexcept { return g_terminateHandler.exchange(handler); }
+terminate_handler get_terminate() noexcept { return g_terminateHandler.load(); }
+
+void terminate() noexcept {
+    if (const terminate_handler handler = g_terminateHandler.load()) handler();
+    std::abort();
+}
+
+#endif
 
 bool uncaught_exception() noexcept { return __uncaught_exception(); }
 

@@ -23,7 +23,7 @@ struct SrwLock {
 __declspec(dllimport) void WINAPI AcquireSRWLockExclusive(SrwLock* lock);
 __declspec(dllimport) void WINAPI ReleaseSRWLockExclusive(SrwLock* lock);
 __declspec(dllimport) HANDLE WINAPI GetProcessHeap();
-__declspec(dllimport) LPVOID WINAPI HeapAlloc(HANDLE heap, DWORD flags, unsigned long long bytes);
+__declspec(dllimport) LPVOID WINAPI HeapAlloc(HANDLE heap, DWORD flags, __SIZE_TYPE__ bytes);
 __declspec(dllimport) BOOL WINAPI HeapFree(HANDLE heap, DWORD flags, LPVOID block);
 }
 
@@ -90,7 +90,12 @@ int RunInitialisers(_PIFV* first, _PIFV* last) {
 extern "C" {
 BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved);
 BOOL WINAPI TavikDefaultDllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
+#ifdef _WIN64
 #pragma comment(linker, "/alternatename:DllMain=TavikDefaultDllMain")
+#else
+// x86 __stdcall symbols: an underscore, the name, "@" and the size of the arguments.
+#pragma comment(linker, "/alternatename:_DllMain@12=_TavikDefaultDllMain@12")
+#endif
 
 // In a DLL the exit functions belong to the module: they run when it is unloaded.
 int __cdecl atexit(_PVFV function) { return g_exitFunctions.Add(function) ? 0 : -1; }

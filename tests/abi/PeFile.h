@@ -1,5 +1,5 @@
 #pragma once
-// The import and export tables of a 64-bit DLL read from its file, without loading it (a second
+// The import and export tables of a DLL of the program's own architecture read from its file, without loading it (a second
 // OBSApi.dll cannot be loaded beside the one a test program already uses).
 #include <windows.h>
 
@@ -21,10 +21,10 @@ public:
         if (bytes.size() < sizeof(IMAGE_DOS_HEADER)) return;
         const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(bytes.data());
         if (dos->e_magic != IMAGE_DOS_SIGNATURE || dos->e_lfanew <= 0 ||
-            bytes.size() < static_cast<std::size_t>(dos->e_lfanew) + sizeof(IMAGE_NT_HEADERS64))
+            bytes.size() < static_cast<std::size_t>(dos->e_lfanew) + sizeof(IMAGE_NT_HEADERS))
             return;
-        nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(bytes.data() + dos->e_lfanew);
-        if (nt->Signature != IMAGE_NT_SIGNATURE || nt->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR64_MAGIC) nt = nullptr;
+        nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(bytes.data() + dos->e_lfanew);
+        if (nt->Signature != IMAGE_NT_SIGNATURE || nt->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR_MAGIC) nt = nullptr;
     }
 
     bool Valid() const { return nt != nullptr; }
@@ -37,9 +37,9 @@ public:
             std::string dll = At<char>(d->Name);
             std::transform(dll.begin(), dll.end(), dll.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
             std::vector<std::string>& names = imports[dll];
-            for (auto* t = At<IMAGE_THUNK_DATA64>(d->OriginalFirstThunk); t && t->u1.AddressOfData; ++t) {
-                if (IMAGE_SNAP_BY_ORDINAL64(t->u1.Ordinal))
-                    names.push_back("#" + std::to_string(IMAGE_ORDINAL64(t->u1.Ordinal)));
+            for (auto* t = At<IMAGE_THUNK_DATA>(d->OriginalFirstThunk); t && t->u1.AddressOfData; ++t) {
+                if (IMAGE_SNAP_BY_ORDINAL(t->u1.Ordinal))
+                    names.push_back("#" + std::to_string(IMAGE_ORDINAL(t->u1.Ordinal)));
                 else
                     names.push_back(reinterpret_cast<const char*>(At<IMAGE_IMPORT_BY_NAME>(static_cast<DWORD>(t->u1.AddressOfData))->Name));
             }
@@ -76,5 +76,5 @@ private:
     }
 
     std::vector<unsigned char> bytes;
-    const IMAGE_NT_HEADERS64* nt = nullptr;
+    const IMAGE_NT_HEADERS* nt = nullptr;
 };

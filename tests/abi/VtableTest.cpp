@@ -10,8 +10,16 @@
 
 namespace {
 
+// Member functions are __thiscall on x86 (the object in ecx, the arguments on the stack, popped by
+// the function); x64 has one calling convention.
+#ifdef _M_IX86
+#define MEMBER __thiscall
+#else
+#define MEMBER
+#endif
+
 // The function in slot `index` of the object's vtable, called as the ABI calls a member
-// function: the object first, a returned class through a pointer after it.
+// function: the object first (in ecx on x86), a returned class through a pointer after it.
 template <typename Fn>
 Fn Slot(const void* object, int index) {
     return reinterpret_cast<Fn>((*static_cast<void* const* const*>(object))[index]);
@@ -69,26 +77,26 @@ struct SourceProbe : ImageSource {
     bool GetMatrix(CTSTR, Matrix&) const override { return Is("GetMatrix"), true; }
 };
 
-using Plain = void (*)(void*);
+using Plain = void (MEMBER*)(void*);
 template <typename T>
-using Getter = bool (*)(const void*, CTSTR, T*);
+using Getter = bool (MEMBER*)(const void*, CTSTR, T*);
 template <typename T>
-using Setter = void (*)(void*, CTSTR, const T*);
+using Setter = void (MEMBER*)(void*, CTSTR, const T*);
 
 TEST(HostVtables, ImageSource) {
     static const Row rows[] = {
-        {0, "virtual ~ImageSource() {}", "~", [](void* o) { Slot<void* (*)(void*, unsigned)>(o, 0)(o, 0); }},
+        {0, "virtual ~ImageSource() {}", "~", [](void* o) { Slot<void* (MEMBER*)(void*, unsigned)>(o, 0)(o, 0); }},
         {1, "virtual void Preprocess() {}", "RefreshFrame", [](void* o) { Slot<Plain>(o, 1)(o); }},
-        {2, "virtual void Tick(float fSeconds) {}", "Advance", [](void* o) { Slot<void (*)(void*, float)>(o, 2)(o, 0.5f); }},
+        {2, "virtual void Tick(float fSeconds) {}", "Advance", [](void* o) { Slot<void (MEMBER*)(void*, float)>(o, 2)(o, 0.5f); }},
         {3, "virtual void Render(const Vect2 &pos, const Vect2 &size)=0", "Draw",
          [](void* o) {
              const Vect2 p(1, 2), s(3, 4);
-             Slot<void (*)(void*, const Vect2*, const Vect2*)>(o, 3)(o, &p, &s);
+             Slot<void (MEMBER*)(void*, const Vect2*, const Vect2*)>(o, 3)(o, &p, &s);
          }},
         {4, "virtual Vect2 GetSize() const=0", "ReportSize",
          [](void* o) {
              Vect2 size;
-             Slot<Vect2* (*)(const void*, Vect2*)>(o, 4)(o, &size);
+             Slot<Vect2* (MEMBER*)(const void*, Vect2*)>(o, 4)(o, &size);
              if (size.x != 7 || size.y != 8) SourceProbe::reached = "ReportSize, not returned through the pointer";
          }},
         {5, "virtual void UpdateSettings() {}", "ReloadSettings", [](void* o) { Slot<Plain>(o, 5)(o); }},
@@ -97,11 +105,11 @@ TEST(HostVtables, ImageSource) {
         {8, "virtual void GlobalSourceLeaveScene() {}", "GlobalSourceLeaveScene", [](void* o) { Slot<Plain>(o, 8)(o); }},
         {9, "virtual void GlobalSourceEnterScene() {}", "GlobalSourceEnterScene", [](void* o) { Slot<Plain>(o, 9)(o); }},
         {10, "virtual void SetFloat(CTSTR lpName, float fValue) {}", "SetFloat",
-         [](void* o) { Slot<void (*)(void*, CTSTR, float)>(o, 10)(o, L"k", 1.0f); }},
+         [](void* o) { Slot<void (MEMBER*)(void*, CTSTR, float)>(o, 10)(o, L"k", 1.0f); }},
         {11, "virtual void SetInt(CTSTR lpName, int iValue) {}", "SetInt",
-         [](void* o) { Slot<void (*)(void*, CTSTR, int)>(o, 11)(o, L"k", 1); }},
+         [](void* o) { Slot<void (MEMBER*)(void*, CTSTR, int)>(o, 11)(o, L"k", 1); }},
         {12, "virtual void SetString(CTSTR lpName, CTSTR lpVal) {}", "SetString",
-         [](void* o) { Slot<void (*)(void*, CTSTR, CTSTR)>(o, 12)(o, L"k", L"v"); }},
+         [](void* o) { Slot<void (MEMBER*)(void*, CTSTR, CTSTR)>(o, 12)(o, L"k", L"v"); }},
         {13, "virtual void SetVector(CTSTR lpName, const Vect &value) {}", "SetVector",
          [](void* o) { Vect v; Slot<Setter<Vect>>(o, 13)(o, L"k", &v); }},
         {14, "virtual void SetVector2(CTSTR lpName, const Vect2 &value) {}", "SetVector2",
@@ -142,14 +150,14 @@ struct TextureProbe : Texture {
 
 TEST(HostVtables, Texture) {
     static const Row rows[] = {
-        {0, "virtual ~BaseTexture() {}", "~", [](void* o) { Slot<void* (*)(void*, unsigned)>(o, 0)(o, 0); }},
-        {1, "virtual DWORD Width() const=0", "Width", [](void* o) { Slot<DWORD (*)(const void*)>(o, 1)(o); }},
-        {2, "virtual DWORD Height() const=0", "Height", [](void* o) { Slot<DWORD (*)(const void*)>(o, 2)(o); }},
-        {3, "virtual BOOL HasAlpha() const=0", "HasAlpha", [](void* o) { Slot<BOOL (*)(const void*)>(o, 3)(o); }},
+        {0, "virtual ~BaseTexture() {}", "~", [](void* o) { Slot<void* (MEMBER*)(void*, unsigned)>(o, 0)(o, 0); }},
+        {1, "virtual DWORD Width() const=0", "Width", [](void* o) { Slot<DWORD (MEMBER*)(const void*)>(o, 1)(o); }},
+        {2, "virtual DWORD Height() const=0", "Height", [](void* o) { Slot<DWORD (MEMBER*)(const void*)>(o, 2)(o); }},
+        {3, "virtual BOOL HasAlpha() const=0", "HasAlpha", [](void* o) { Slot<BOOL (MEMBER*)(const void*)>(o, 3)(o); }},
         {4, "virtual void SetImage(void *lpData, GSImageFormat imageFormat, UINT pitch)=0", "SetImage",
          [](void* o) {
              unsigned char pixels[16] = {};
-             Slot<void (*)(void*, void*, GSImageFormat, UINT)>(o, 4)(o, pixels, GS_IMAGEFORMAT_BGRA, 16);
+             Slot<void (MEMBER*)(void*, void*, GSImageFormat, UINT)>(o, 4)(o, pixels, GS_IMAGEFORMAT_BGRA, 16);
          }},
     };
     ExpectSlots<TextureProbe>(rows, std::size(rows));
@@ -174,16 +182,16 @@ struct GraphicsProbe : GraphicsSystem {
 };
 
 TEST(HostVtables, GraphicsSystem) {
-    using Create = Texture* (*)(void*, unsigned, unsigned, GSColorFormat, void*, BOOL, BOOL);
+    using Create = Texture* (MEMBER*)(void*, unsigned, unsigned, GSColorFormat, void*, BOOL, BOOL);
     static const Row rows[] = {
         {0, "virtual void ResizeView()=0 (private)", "ResizeView", [](void* o) { Slot<Plain>(o, 0)(o); }},
         {1, "virtual void UnloadAllData()=0 (private)", "UnloadAllData", [](void* o) { Slot<Plain>(o, 1)(o); }},
-        {2, "virtual ~GraphicsSystem() {}", "~", [](void* o) { Slot<void* (*)(void*, unsigned)>(o, 2)(o, 0); }},
-        {3, "virtual LPVOID GetDevice()=0", "GetDevice", [](void* o) { Slot<LPVOID (*)(void*)>(o, 3)(o); }},
+        {2, "virtual ~GraphicsSystem() {}", "~", [](void* o) { Slot<void* (MEMBER*)(void*, unsigned)>(o, 2)(o, 0); }},
+        {3, "virtual LPVOID GetDevice()=0", "GetDevice", [](void* o) { Slot<LPVOID (MEMBER*)(void*)>(o, 3)(o); }},
         {4, "virtual void Init()", "Init", [](void* o) { Slot<Plain>(o, 4)(o); }},
         {5, "virtual Texture* CreateTextureFromSharedHandle(unsigned int width, unsigned int height, HANDLE handle)=0",
          "CreateTextureFromSharedHandle",
-         [](void* o) { Slot<Texture* (*)(void*, unsigned, unsigned, GSColorFormat, HANDLE)>(o, 5)(o, 1, 1, GS_BGRA, nullptr); }},
+         [](void* o) { Slot<Texture* (MEMBER*)(void*, unsigned, unsigned, GSColorFormat, HANDLE)>(o, 5)(o, 1, 1, GS_BGRA, nullptr); }},
         {6, "virtual Texture* CreateTexture(unsigned int width, unsigned int height, GSColorFormat colorFormat, void *lpData, BOOL bBuildMipMaps, BOOL bStatic)=0",
          "CreateTexture", [](void* o) { Slot<Create>(o, 6)(o, 4, 2, GS_BGRA, nullptr, FALSE, TRUE); }},
     };
@@ -205,10 +213,10 @@ struct ApiProbe : APIInterface {
 };
 
 TEST(HostVtables, APIInterface) {
-    using Register = void (*)(void*, CTSTR, CTSTR, OBSCREATEPROC, OBSCONFIGPROC);
+    using Register = void (MEMBER*)(void*, CTSTR, CTSTR, OBSCREATEPROC, OBSCONFIGPROC);
     static const Row rows[] = {
         {0, "virtual void Invalid03() const {}", "Invalid03", [](void* o) { Slot<Plain>(o, 0)(o); }},
-        {1, "virtual ~APIInterface() {}", "~", [](void* o) { Slot<void* (*)(void*, unsigned)>(o, 1)(o, 0); }},
+        {1, "virtual ~APIInterface() {}", "~", [](void* o) { Slot<void* (MEMBER*)(void*, unsigned)>(o, 1)(o, 0); }},
         {2, "virtual void EnterSceneMutex()=0", "EnterSceneMutex", [](void* o) { Slot<Plain>(o, 2)(o); }},
         {3, "virtual void LeaveSceneMutex()=0", "LeaveSceneMutex", [](void* o) { Slot<Plain>(o, 3)(o); }},
         {4, "virtual void RegisterSceneClass(CTSTR lpClassName, CTSTR lpDisplayName, OBSCREATEPROC createProc, OBSCONFIGPROC configProc)=0",
@@ -231,12 +239,12 @@ struct AllocProbe : Alloc {
 
 TEST(HostVtables, Alloc) {
     static const Row rows[] = {
-        {0, "virtual ~Alloc() {}", "~", [](void* o) { Slot<void* (*)(void*, unsigned)>(o, 0)(o, 0); }},
+        {0, "virtual ~Alloc() {}", "~", [](void* o) { Slot<void* (MEMBER*)(void*, unsigned)>(o, 0)(o, 0); }},
         {1, "virtual void * __restrict _Allocate(size_t dwSize)=0", "_Allocate",
-         [](void* o) { Slot<void* (*)(void*, std::size_t)>(o, 1)(o, 24); }},
+         [](void* o) { Slot<void* (MEMBER*)(void*, std::size_t)>(o, 1)(o, 24); }},
         {2, "virtual void * _ReAllocate(LPVOID lpData, size_t dwSize)=0", "_ReAllocate",
-         [](void* o) { Slot<void* (*)(void*, void*, std::size_t)>(o, 2)(o, nullptr, 1); }},
-        {3, "virtual void _Free(LPVOID lpData)=0", "_Free", [](void* o) { Slot<void (*)(void*, void*)>(o, 3)(o, &AllocProbe::reached); }},
+         [](void* o) { Slot<void* (MEMBER*)(void*, void*, std::size_t)>(o, 2)(o, nullptr, 1); }},
+        {3, "virtual void _Free(LPVOID lpData)=0", "_Free", [](void* o) { Slot<void (MEMBER*)(void*, void*)>(o, 3)(o, &AllocProbe::reached); }},
         {4, "virtual void ErrorTermination()=0", "ErrorTermination", [](void* o) { Slot<Plain>(o, 4)(o); }},
     };
     ExpectSlots<AllocProbe>(rows, std::size(rows));

@@ -11,7 +11,7 @@
 
 namespace {
 
-void NoHotkey(DWORD, UPARAM, bool) {}
+void STDCALL NoHotkey(DWORD, UPARAM, bool) {}
 
 // The example settings line: 宋体 42, text colour 0xFFFF9000, outline colour 0xFF000000, hotkey 0.
 const std::wstring kExampleSettings = L"Set|宋体|42|-28672|100|-16777216|0|0|0|0|0|2|-16777216|100|0";

@@ -362,7 +362,7 @@ void CopyDataMessage(unsigned, const std::uint8_t* data, std::size_t size) {
     HostClearLog();  // code 200 keeps its lines in memory otherwise
 }
 
-void NoHotkey(DWORD, UPARAM, bool) {}
+void STDCALL NoHotkey(DWORD, UPARAM, bool) {}
 
 // The companion's shared block: the input's bytes are the block's (UTF-16, little-endian), read
 // as the reader copies them (up to a NUL unit, at most 1023 units) into an exactly sized buffer.

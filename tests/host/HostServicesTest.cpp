@@ -14,7 +14,7 @@ struct HotkeyCall {
     bool down;
 };
 std::vector<HotkeyCall> g_calls;
-void RecordHotkey(DWORD key, UPARAM param, bool down) { g_calls.push_back({key, param, down}); }
+void STDCALL RecordHotkey(DWORD key, UPARAM param, bool down) { g_calls.push_back({key, param, down}); }
 
 TEST(HostHotkeys, CreateDeliverDelete) {
     g_calls.clear();

@@ -4,7 +4,8 @@ a song-list plugin DLL and the companion simulator beside it, and checks what OB
 
     obs_run.py BUILD_DIR [--plugin DLL] [--name NAME] [--short | --stops | --hostile] [--picture PNG]
 
-BUILD_DIR is build/win. The run happens in BUILD_DIR/obs-classic-run/NAME, in a Wine prefix of its
+BUILD_DIR is build/win, or build/win32 for OBS Classic's 32-bit OBS.exe with the 32-bit plugin
+(the architecture is OBS.exe's own; x264's DLL of the same bits goes beside it). The run happens in BUILD_DIR/obs-classic-run/NAME, in a Wine prefix of its
 own (BUILD_DIR/obs-prefix, X11 graphics, our fonts) and an Xvfb display of its own. OBS starts in
 portable mode from a configuration written before start: a profile with no audio device that
 records to a file, two scenes, the first holding one song-list source as adding it through OBS
@@ -130,6 +131,10 @@ class Run:
         self.xvfb = None
         self.obs = None
         self.env = None
+        # 64 or 32, from OBS.exe's machine field.
+        exe = (self.bin / "obs-classic" / "exe" / "OBS.exe").read_bytes()
+        machine = int.from_bytes(exe[int.from_bytes(exe[0x3C:0x40], "little") + 4:][:2], "little")
+        self.bits = 32 if machine == 0x14C else 64
 
     # ---------------------------------------------------------------- set-up
 
@@ -138,7 +143,7 @@ class Run:
         d = self.dir
         (d / "plugins" / "TavikMusic").mkdir(parents=True)
         for f in [self.bin / "obs-classic" / "exe" / "OBS.exe", self.bin / "obs-classic" / "OBSApi.dll",
-                  self.fixture / "x264" / "libs" / "64bit" / "libx264-146.dll",
+                  self.fixture / "x264" / "libs" / f"{self.bits}bit" / "libx264-146.dll",
                   self.fixture / "rundir" / "services.xconfig"]:
             shutil.copy2(f, d)
         for folder in ["locale", "shaders"]:
@@ -429,7 +434,9 @@ def check(run, short, picture):
         raise Failure("processes left behind: " + " ".join(left))
 
     log = run.log()
-    if not re.search(r"^\S+: \s*[0-9A-F]{16} TavikSongList\.dll$", log, re.M):
+    if f" - {run.bits}bit" not in log:
+        raise Failure(f"OBS's log does not say it is the {run.bits}-bit OBS")
+    if not re.search(r"^\S+: \s*[0-9A-F]{8,16} TavikSongList\.dll$", log, re.M):
         raise Failure("TavikSongList.dll is not in OBS's module list")
     for bad in ["Failed to load plugin", "Failed to initialize plugin", "failed:"]:
         if bad in log:
@@ -464,7 +471,10 @@ def check(run, short, picture):
         save_picture(frames[shown[0] + 2 if shown[0] + 2 < len(frames) else shown[0]], picture)
     if short:
         return
+    # Frames recorded before the companion's first write show nothing: the sequence starts at the
+    # list's first appearance.
     sequence = [s for s, _ in runs]
+    sequence = sequence[sequence.index(states[shown[0]]):]
     expected = ["3 lines", "4 lines", "none", "4 lines"]
     seen = [s for s in sequence if s in expected]
     compact = [s for i, s in enumerate(seen) if i == 0 or seen[i - 1] != s]

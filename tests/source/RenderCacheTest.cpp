@@ -28,7 +28,7 @@ struct Fault {
 
 template <auto Member>
 struct Faulty;
-template <typename R, typename... A, R (*gdip::Calls::*Member)(A...)>
+template <typename R, typename... A, R (WINAPI* gdip::Calls::*Member)(A...)>
 struct Faulty<Member> {
     static R WINAPI Call(A... args) {
         if constexpr (std::is_same_v<decltype(Member), decltype(&gdip::Calls::GdipCreateBitmapFromScan0)>)
