@@ -85,18 +85,21 @@ file(WRITE ${CMAKE_BINARY_DIR}/dist/package-name.txt "${PACKAGE_NAME}\n")
 # ---- the setup program that puts the plugin into every OBS Classic on the PC
 # (scripts/make-setup.py, installer/, Debian's makensis), from the same DLL and notes as the archive;
 # scripts/package copies it to dist/. The 32-bit DLL goes in with --dll32 DLL.
-set(SETUP_NAME TavikSongList-${PROJECT_VERSION}-setup.exe)
-set(PACKAGE_SETUP ${CMAKE_BINARY_DIR}/dist/${SETUP_NAME})
-set(SETUP_SOURCES ${CMAKE_SOURCE_DIR}/installer/TavikSongList.nsi ${CMAKE_SOURCE_DIR}/installer/strings.nsh
-    ${CMAKE_SOURCE_DIR}/scripts/make-setup.py ${CMAKE_SOURCE_DIR}/scripts/make-package.py
-    ${CMAKE_SOURCE_DIR}/dll/Resources.h)
-add_custom_command(OUTPUT ${PACKAGE_SETUP}
-                   COMMAND ${CMAKE_SOURCE_DIR}/scripts/make-setup.py ${PACKAGE_SETUP} ${PROJECT_VERSION}
-                           $<TARGET_FILE:TavikSongList> ${PACKAGE_INPUTS}
-                   DEPENDS TavikSongList ${SETUP_SOURCES} ${PACKAGE_INPUTS}
-                   COMMENT "Building ${SETUP_NAME}")
-add_custom_target(package_setup ALL DEPENDS ${PACKAGE_SETUP})
-file(WRITE ${CMAKE_BINARY_DIR}/dist/setup-name.txt "${SETUP_NAME}\n")
+# It is made in the x64 tree only (an x64 setup program).
+if(NOT TAVIK_ARCH STREQUAL "x86")
+  set(SETUP_NAME TavikSongList-${PROJECT_VERSION}-setup.exe)
+  set(PACKAGE_SETUP ${CMAKE_BINARY_DIR}/dist/${SETUP_NAME})
+  set(SETUP_SOURCES ${CMAKE_SOURCE_DIR}/installer/TavikSongList.nsi ${CMAKE_SOURCE_DIR}/installer/strings.nsh
+      ${CMAKE_SOURCE_DIR}/scripts/make-setup.py ${CMAKE_SOURCE_DIR}/scripts/make-package.py
+      ${CMAKE_SOURCE_DIR}/dll/Resources.h)
+  add_custom_command(OUTPUT ${PACKAGE_SETUP}
+                     COMMAND ${CMAKE_SOURCE_DIR}/scripts/make-setup.py ${PACKAGE_SETUP} ${PROJECT_VERSION}
+                             $<TARGET_FILE:TavikSongList> ${PACKAGE_INPUTS}
+                     DEPENDS TavikSongList ${SETUP_SOURCES} ${PACKAGE_INPUTS}
+                     COMMENT "Building ${SETUP_NAME}")
+  add_custom_target(package_setup ALL DEPENDS ${PACKAGE_SETUP})
+  file(WRITE ${CMAKE_BINARY_DIR}/dist/setup-name.txt "${SETUP_NAME}\n")
+endif()
 
 include(${CMAKE_SOURCE_DIR}/cmake/obs-classic.cmake)
 if(OBS_CLASSIC_FOUND)
