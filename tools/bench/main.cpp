@@ -58,12 +58,16 @@ private:
 const std::wstring kSettings = L"Set|宋体|42|-28672|100|-16777216|50|0|0|0|0|2|-16777216|100|0";
 const std::wstring kOutlineSettings = L"Set|宋体|42|-28672|100|-16777216|50|0|0|0|1|2|-16777216|100|0";
 
-std::wstring List(int lines, const wchar_t* variant) {
+// A list of `lines` songs, each line followed by `variant`; `halvesSwapped` puts the second half
+// of the lines first (the same lines, so the same size of bitmap, other pixels).
+std::wstring List(int lines, const wchar_t* variant, bool halvesSwapped = false) {
     const wchar_t* songs[] = {L"晴天 - 周杰伦", L"Yesterday - The Beatles", L"后来 - 刘若英", L"Shape of You", L"稻香 - 周杰伦",
                               L"Hotel California", L"小幸运 - 田馥甄", L"Let It Be", L"平凡之路 - 朴树", L"Bohemian Rhapsody"};
     std::wstring text = L"#" + std::to_wstring(lines) + L"#";
-    for (int i = 0; i < lines; ++i)
+    for (int k = 0; k < lines; ++k) {
+        const int i = halvesSwapped ? (k + lines / 2) % lines : k;
         text += L"\r\n" + std::to_wstring(i + 1) + L". " + songs[i % 10] + variant;
+    }
     return text;
 }
 
@@ -224,6 +228,8 @@ int main(int argc, char** argv) {
     // under Wine here), so a median over frames of either list fell on one list's cost or the
     // other's from run to run, and rows of different scenes could not be compared.
     const std::wstring* const changedPair[] = {&list20b, &list20};
+    const std::wstring list20swapped = List(20, L"", true);
+    const std::wstring* const sameSizePair[] = {&list20swapped, &list20};  // SetImage, no new texture
     std::wstring full = kSettings + L"|#63#";
     for (int i = 0; i < 63 && full.size() < 1000; ++i) full += L"\r\n" + std::to_wstring(i) + L" 歌名";
 
@@ -283,11 +289,15 @@ int main(int argc, char** argv) {
         const char* name;
         int sources;
         bool fourLooks;
+        const std::wstring* const* pair;
         std::unique_ptr<Scene> async, sync;
         std::vector<double> video, synchronous, render;
-    } cases[] = {{"1 source", 1, false, {}, {}, {}, {}, {}},
-                 {"4 sources, one look", 4, false, {}, {}, {}, {}, {}},
-                 {"4 sources, four looks", 4, true, {}, {}, {}, {}, {}}};
+    } cases[] = {{"1 source", 1, false, changedPair, {}, {}, {}, {}, {}},
+                 {"4 sources, one look", 4, false, changedPair, {}, {}, {}, {}, {}},
+                 {"4 sources, four looks", 4, true, changedPair, {}, {}, {}, {}, {}},
+                 {"the same size (SetImage), 1 source", 1, false, sameSizePair, {}, {}, {}, {}, {}},
+                 {"the same size (SetImage), 4 sources, four looks", 4, true, sameSizePair, {}, {}, {}, {}, {}}};
+    constexpr int kCases = 5;
     block.Write(kSettings + L"|" + list20);
     for (Case& c : cases) {
         c.async = std::make_unique<Scene>(c.sources, false);
@@ -303,7 +313,8 @@ int main(int argc, char** argv) {
     for (int i = 0; i < frames / 4 + 3; ++i) {
         for (Case& c : cases) {
             double video = 0.0, synchronous = 0.0, render = 0.0;
-            for (const std::wstring* list : changedPair) {
+            for (int half = 0; half < 2; ++half) {
+                const std::wstring* list = c.pair[half];
                 // Without a settings line each source keeps the look its element holds.
                 block.Write(c.fourLooks ? *list : kSettings + L"|" + *list);
                 double start = Now();
@@ -325,8 +336,8 @@ int main(int argc, char** argv) {
             c.render.push_back(render / 2);
         }
     }
-    Figures changed[3], sync[3];
-    for (int k = 0; k < 3; ++k) {
+    Figures changed[kCases], sync[kCases];
+    for (int k = 0; k < kCases; ++k) {
         Case& c = cases[k];
         changed[k] = Report(std::string("video thread, changed frame (asking + handing over), ") + c.name, Summary(c.video));
         sync[k] = Report(std::string("synchronous render of the same frame, ") + c.name, Summary(c.synchronous));
@@ -435,11 +446,13 @@ int main(int argc, char** argv) {
     std::snprintf(lines, sizeof lines,
                   "\nvideo thread, changed frame / synchronous render: %.3f (1 source), %.3f (4 sources, four looks)\n"
                   "video thread, changed frame / synchronous render, 4 sources of one look: %.3f\n"
+                  "video thread, changed frame / synchronous render, keeping the size: %.3f (1 source), %.3f (4 sources, four looks)\n"
                   "steady frame, renders on the render thread / floor: %.2fx (1 source), %.2fx (4 sources)\n"
                   "steady frame, synchronous render every frame / renders on the render thread: %.0fx (1 source)\n"
                   "hostile look: the video thread's longest frame / a normal changed frame: %.2f\n",
                   changed[0].median / sync[0].median, changed[2].median / sync[2].median,
-                  changed[1].median / sync[1].median, steady1.median / floor1.median, steady4.median / floor4.median,
+                  changed[1].median / sync[1].median, changed[3].median / sync[3].median, changed[4].median / sync[4].median,
+                  steady1.median / floor1.median, steady4.median / floor4.median,
                   plainSteady1.median / steady1.median, hostileLongest.median / changed[0].median);
     std::printf("%s%s", table.c_str(), lines);
     if (!markdownFile.empty()) {
