@@ -328,10 +328,18 @@ def check_frame(frame, expected_lines):
     return box
 
 
-def full_run(run):
-    run.remote("wait", 60000, "sleep", 2000, "command", ID_TOGGLERECORDING)
+def start_recording(run, first=True):
+    """Starts recording (once OBS is up, the first time) and waits for the plugin to have started
+    the companion simulator."""
+    if first:
+        run.remote("wait", 60000, "sleep", 2000)
+    run.remote("command", ID_TOGGLERECORDING)
     run.wait_for("the plugin did not start the companion simulator",
                  lambda: "launch arguments" in run.companion_record(), 30)
+
+
+def full_run(run):
+    start_recording(run)
     time.sleep(4)
     run.songs(SONGS + [ADDED])
     time.sleep(4)
@@ -349,12 +357,9 @@ def full_run(run):
 def stops_run(run):
     """Three stops of recording, each right after a scene switch that destroys one song-list
     source and shows another. Returns how long each took."""
-    run.remote("wait", 60000, "sleep", 2000)
     took = []
     for attempt in range(3):
-        run.remote("command", ID_TOGGLERECORDING)
-        run.wait_for("the plugin did not start the companion simulator",
-                     lambda: "launch arguments" in run.companion_record(), 30)
+        start_recording(run, first=attempt == 0)
         time.sleep(4)
         ends = run.log().count("=====Stream End")
         # The scene key and the stop-recording key back to back, both within one of OBS's frames
@@ -377,9 +382,7 @@ def stops_run(run):
 
 
 def hostile_run(run):
-    run.remote("wait", 60000, "sleep", 2000, "command", ID_TOGGLERECORDING)
-    run.wait_for("the plugin did not start the companion simulator",
-                 lambda: "launch arguments" in run.companion_record(), 30)
+    start_recording(run)
     time.sleep(15)
     run.remote("command", ID_TOGGLERECORDING, "sleep", 2000, "command", ID_EXIT, "gone", 60000)
 
@@ -413,9 +416,7 @@ def check_scenario(run, took):
 
 
 def short_run(run):
-    run.remote("wait", 60000, "sleep", 2000, "command", ID_TOGGLERECORDING)
-    run.wait_for("the plugin did not start the companion simulator",
-                 lambda: "launch arguments" in run.companion_record(), 30)
+    start_recording(run)
     time.sleep(5)
     run.remote("command", ID_TOGGLERECORDING, "sleep", 2000, "command", ID_EXIT, "gone", 60000)
 
