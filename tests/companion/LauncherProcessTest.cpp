@@ -79,7 +79,7 @@ TEST_F(LauncherWithCompanion, AHungCompanionHoldsNoHostThread) {
     for (int release = 0; release < 2; ++release) OnCompanionHotkey(112, 0, false);
     const ULONGLONG relayed = GetTickCount64();
     EXPECT_LT(woken - start, 3000u) << "the configure callback's wake waits for the send's bound at most";
-    EXPECT_LT(relayed - woken, 100u) << "the hotkey callback waited for the companion";
+    EXPECT_LT(relayed - woken, 500u) << "the hotkey callback waited for the companion";
     EXPECT_TRUE(SettleLaunches()) << "the plugin's thread gives up after the send's bound";
     EXPECT_EQ(RecordedLines(sim.record), std::vector<std::string>{}) << "nothing was handled";
     std::printf("a hung companion held the launcher %llu ms and the hotkey callback %llu ms\n", woken - start,

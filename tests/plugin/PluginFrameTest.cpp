@@ -108,6 +108,8 @@ TEST(PluginDll, UnloadIsBoundedAndABlockedThreadKeepsTheModule) {
     const ULONGLONG letGo = GetTickCount64();
     while (GetModuleHandleW(path) && GetTickCount64() - letGo < 10000) Sleep(10);
     EXPECT_EQ(GetModuleHandleW(path), nullptr) << "the module stays loaded after its thread ended";
+    // The thread unloads the module on its way out, and is gone a moment later.
+    while (ThreadsOfThisProcess() != threads && GetTickCount64() - letGo < 10000) Sleep(10);
     EXPECT_EQ(ThreadsOfThisProcess(), threads);
     CloseHandle(g_letStartGo);
 }
