@@ -56,9 +56,9 @@ def product_name():
 
 
 def windows_text():
-    spec = importlib.util.spec_from_file_location("make_package", os.path.join(ROOT, "scripts", "make-package.py"))
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    found = importlib.util.spec_from_file_location("make_package", os.path.join(ROOT, "scripts", "make-package.py"))
+    module = importlib.util.module_from_spec(found)
+    found.loader.exec_module(module)
     return module.windows_text
 
 
