@@ -4,9 +4,11 @@
 //
 // Every figure is the time of one call (or one frame of all sources), median and 95th
 // percentile, measured with QueryPerformanceCounter in this process; the companion's block is
-// held by the benchmark itself.
+// held by the benchmark itself. The table is Markdown, headed by when and where it was taken;
+// --markdown writes it to FILE too (docs/perf-table.md is made so).
 #include "host/Platform.h"  // windows.h before gdiplus.h
 #include <gdiplus.h>
+#include <intrin.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -205,6 +207,48 @@ std::string Format(double microseconds) {
     return text;
 }
 
+// When and where the figures were taken, for the head of the table: the date (UTC), the processor
+// (its brand string, and whether it runs under a hypervisor), how many logical CPUs the machine
+// has and how many this process may run on (scripts/bench pins it to one), the Wine version when
+// there is one, and the counts the rows were measured with.
+std::string TakenLine(const SYSTEMTIME& at, int frames, int calls) {
+    int info[4] = {};
+    char brand[49] = {};
+    __cpuid(info, static_cast<int>(0x80000000));
+    if (static_cast<unsigned>(info[0]) >= 0x80000004u) {
+        for (int leaf = 0; leaf < 3; ++leaf) {
+            __cpuid(info, static_cast<int>(0x80000002u + leaf));
+            std::memcpy(brand + 16 * leaf, info, sizeof info);
+        }
+    }
+    std::string cpu = brand;
+    cpu.erase(0, cpu.find_first_not_of(' '));  // the brand string is padded with spaces
+    cpu.erase(cpu.find_last_not_of(' ') + 1);
+    if (cpu.empty()) cpu = "an unnamed processor";
+    __cpuid(info, 1);
+    const bool virtualMachine = (static_cast<unsigned>(info[2]) >> 31) & 1u;
+
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
+    DWORD_PTR allowed = 0, present = 0;
+    GetProcessAffinityMask(GetCurrentProcess(), &allowed, &present);
+    int pinned = 0;
+    for (; allowed; allowed &= allowed - 1) ++pinned;
+
+    using WineVersion = const char*(__cdecl*)();
+    const auto wineVersion = reinterpret_cast<WineVersion>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version")));
+
+    char line[512];
+    std::snprintf(line, sizeof line,
+                  "Taken %04u-%02u-%02u %02u:%02u UTC on %s (%s%lu logical CPUs, the benchmark on %d of them), "
+                  "%s%s; every row over %d frames or %d calls.\n",
+                  at.wYear, at.wMonth, at.wDay, at.wHour, at.wMinute, cpu.c_str(),
+                  virtualMachine ? "a virtual machine, " : "", system.dwNumberOfProcessors, pinned,
+                  wineVersion ? "under Wine " : "on Windows", wineVersion ? wineVersion() : "", frames, calls);
+    return line;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -215,6 +259,8 @@ int main(int argc, char** argv) {
         else if (!std::strcmp(argv[i], "--calls")) calls = std::max(10, std::atoi(argv[i + 1]));
         else if (!std::strcmp(argv[i], "--markdown")) markdownFile = argv[i + 1];
     }
+    SYSTEMTIME startedAt;
+    GetSystemTime(&startedAt);
     Gdiplus::GdiplusStartupInput input;
     ULONG_PTR token = 0;
     Gdiplus::GdiplusStartup(&token, &input, nullptr);
@@ -439,28 +485,35 @@ int main(int argc, char** argv) {
         delete texture;
     }
 
-    std::string table = "| measured (Wine, 20-line list, 42 px) | median | p95 |\n|---|---|---|\n";
+    // One Markdown text for the console and the file: when and where, the table, and the ratios
+    // the targets are stated in, as a list.
+    std::string table = TakenLine(startedAt, frames, calls) +
+                        "\n| measured (Wine, 20-line list, 42 px) | median | p95 |\n|---|---|---|\n";
     for (const Row& r : g_rows)
         table += "| " + r.what + " | " + Format(r.figures.median) + " | " + Format(r.figures.p95) + " |\n";
     char lines[1024];
     std::snprintf(lines, sizeof lines,
-                  "\nvideo thread, changed frame / synchronous render: %.3f (1 source), %.3f (4 sources, four looks)\n"
-                  "video thread, changed frame / synchronous render, 4 sources of one look: %.3f\n"
-                  "video thread, changed frame / synchronous render, keeping the size: %.3f (1 source), %.3f (4 sources, four looks)\n"
-                  "steady frame, renders on the render thread / floor: %.2fx (1 source), %.2fx (4 sources)\n"
-                  "steady frame, synchronous render every frame / renders on the render thread: %.0fx (1 source)\n"
-                  "hostile look: the video thread's longest frame / a normal changed frame: %.2f\n",
+                  "\n- video thread, changed frame / synchronous render: %.3f (1 source), %.3f (4 sources, four looks)\n"
+                  "- video thread, changed frame / synchronous render, 4 sources of one look: %.3f\n"
+                  "- video thread, changed frame / synchronous render, keeping the size: %.3f (1 source), %.3f (4 sources, four looks)\n"
+                  "- steady frame, renders on the render thread / floor: %.2fx (1 source), %.2fx (4 sources)\n"
+                  "- steady frame, synchronous render every frame / renders on the render thread: %.0fx (1 source)\n"
+                  "- hostile look: the video thread's longest frame / a normal changed frame: %.2f\n",
                   changed[0].median / sync[0].median, changed[2].median / sync[2].median,
                   changed[1].median / sync[1].median, changed[3].median / sync[3].median, changed[4].median / sync[4].median,
                   steady1.median / floor1.median, steady4.median / floor4.median,
                   plainSteady1.median / steady1.median, hostileLongest.median / changed[0].median);
     std::printf("%s%s", table.c_str(), lines);
+    int status = 0;
     if (!markdownFile.empty()) {
-        if (FILE* out = std::fopen(markdownFile.c_str(), "wb")) {
-            std::fprintf(out, "%s%s", table.c_str(), lines);
-            std::fclose(out);
+        FILE* out = std::fopen(markdownFile.c_str(), "wb");
+        bool written = out && std::fprintf(out, "%s%s", table.c_str(), lines) >= 0;
+        if (out && std::fclose(out) != 0) written = false;
+        if (!written) {
+            std::fprintf(stderr, "bench: could not write %s\n", markdownFile.c_str());
+            status = 1;
         }
     }
     Gdiplus::GdiplusShutdown(token);
-    return 0;
+    return status;
 }
