@@ -2,7 +2,7 @@
 // Everything the plugin uses of the host library, and the one header of this folder it includes.
 //
 // Built against the host library's own headers instead (TAVIK_HOST_HEADERS defined, OBSApi.h on
-// the include path; see the README), this header includes those and nothing of ours.
+// the include path; see docs/building.md), this header includes those and nothing of ours.
 #ifdef TAVIK_HOST_HEADERS
 #  include <OBSApi.h>
 #else

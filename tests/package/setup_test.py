@@ -29,7 +29,7 @@ own (BUILD_DIR/setup-test/prefix):
 - a plugin that cannot be written ends setup with 7 and is not recorded.
 The setup program built again from the same inputs is the same bytes.
 
---picture PNG saves the Chinese welcome page (the README's picture). Exit 0 when all passed.
+--picture PNG saves the Chinese welcome page (the picture in docs/setup.md). Exit 0 when all passed.
 """
 import argparse
 import contextlib

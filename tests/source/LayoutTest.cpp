@@ -114,7 +114,7 @@ protected:
 
 // Every line is its own band of ink, the last one as whole as when drawn alone, and each band
 // ends where its line's text ends: no wrapped word, no mark drawn for the line break. Outlined
-// text only as one unbreakable line, which is what Wine lays out right (see the README).
+// text only as one unbreakable line, which is what Wine lays out right (docs/rendering.md).
 TEST_F(Layout, EachLineIsABandOfInkEndingWithItsText) {
     struct Case { std::vector<std::wstring> lines; const wchar_t* face; int outline; } cases[] = {
         {kSongs, L"宋体", 0},

@@ -1,6 +1,6 @@
 #pragma once
 // What the stress driver asks of a host: the host's own side, doing each thing on the thread and
-// under the lock OBS Classic uses (see the stand-in host's README section), for scenes of
+// under the lock OBS Classic uses (docs/tools.md, the stand-in host), for scenes of
 // song-list sources. The driver knows nothing else of the host; one implementation runs the
 // stand-in host over our host library (StandinStressHost.cpp), and one over OBS Classic's own
 // OBSApi.dll can take its place.

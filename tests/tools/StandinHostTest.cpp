@@ -238,7 +238,7 @@ TEST(StandinHost, AStopRightAfterASceneSwitchIsQuick) {
 // A long run: the companion rewrites a rotating list every millisecond while two sources show
 // it, so every render the sources take shows a new text. Nothing may be warned, and at the end
 // the plugin has given back every allocator block and texture; two sources never hold more than
-// two textures. Sized for CI; the README gives a longer run.
+// two textures. Sized for CI; docs/testing.md gives a longer run.
 TEST(LongRun, ARotatingListLeavesNothingBehind) {
     constexpr long kFrames = 1000;
     const std::wstring list = simulator::kOut + simulator::Unique(L"songs") + L".txt";

@@ -1,7 +1,7 @@
 // Stands in for the song-request companion program beside the plugin: holds the named block with
 // a song list in it, opens the companion's titled windows, records the messages they get, and
-// ends on a stop event, a time limit, or the end of the host that started it. `--help` and the
-// README have the command line; BlockText.h and Options.h hold the rules it follows.
+// ends on a stop event, a time limit, or the end of the host that started it. `--help` and
+// docs/tools.md have the command line; BlockText.h and Options.h hold the rules it follows.
 #ifndef NOMINMAX
 #  define NOMINMAX
 #endif

@@ -1,7 +1,7 @@
 // A stand-in for the streaming host: loads plugins, creates sources from a scene file, runs
 // frames on a video thread (RefreshFrame, then Draw onto a canvas, with the scene mutex held)
 // while this thread, the user-interface thread, runs the actions, and saves what came out. See
-// the README for the command line and what runs where; actions run in the order they are given.
+// docs/tools.md for the command line and what runs where; actions run in the order they are given.
 #include "host/Platform.h"  // windows.h before gdiplus.h
 #include <gdiplus.h>
 #include <shellapi.h>
