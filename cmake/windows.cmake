@@ -83,19 +83,36 @@ add_custom_target(package_zip ALL DEPENDS ${PACKAGE_ZIP})
 file(WRITE ${CMAKE_BINARY_DIR}/dist/package-name.txt "${PACKAGE_NAME}\n")
 
 # ---- the setup program that puts the plugin into every OBS Classic on the PC
-# (scripts/make-setup.py, installer/, Debian's makensis), from the same DLL and notes as the archive;
-# scripts/package copies it to dist/. The 32-bit DLL goes in with --dll32 DLL.
-# It is made in the x64 tree only (an x64 setup program).
+# (scripts/make-setup.py, installer/, Debian's makensis), from the same DLLs and notes as the archives;
+# scripts/package copies it to dist/. It is made in the x64 tree only (an x64 setup program) and
+# holds the x86 tree's plugin as well, for the 32-bit OBS: that tree (build/win32 beside this one,
+# configured by scripts/setup) builds its DLL first. With TAVIK_X86_TREE empty, the setup program
+# holds the 64-bit plugin alone and says so on its pages.
 if(NOT TAVIK_ARCH STREQUAL "x86")
+  get_filename_component(x86_tree_default "${CMAKE_BINARY_DIR}/../win32" ABSOLUTE)
+  set(TAVIK_X86_TREE "${x86_tree_default}" CACHE PATH "the x86 build tree whose plugin the setup program holds too")
   set(SETUP_NAME TavikSongList-${PROJECT_VERSION}-setup.exe)
   set(PACKAGE_SETUP ${CMAKE_BINARY_DIR}/dist/${SETUP_NAME})
   set(SETUP_SOURCES ${CMAKE_SOURCE_DIR}/installer/TavikSongList.nsi ${CMAKE_SOURCE_DIR}/installer/strings.nsh
       ${CMAKE_SOURCE_DIR}/scripts/make-setup.py ${CMAKE_SOURCE_DIR}/scripts/make-package.py
       ${CMAKE_SOURCE_DIR}/dll/Resources.h)
+  set(SETUP_X86_ARGS)
+  set(SETUP_X86_DEPENDS)
+  if(TAVIK_X86_TREE)
+    set(PLUGIN_X86 ${TAVIK_X86_TREE}/bin/plugins/TavikSongList.dll)
+    add_custom_target(plugin_x86
+                      COMMAND ${CMAKE_COMMAND} --build ${TAVIK_X86_TREE} --target TavikSongList
+                      BYPRODUCTS ${PLUGIN_X86}
+                      COMMENT "Building the x86 plugin in ${TAVIK_X86_TREE}" USES_TERMINAL)
+    set(SETUP_X86_ARGS --dll32 ${PLUGIN_X86})
+    set(SETUP_X86_DEPENDS plugin_x86 ${PLUGIN_X86})
+  else()
+    message(STATUS "The setup program holds the 64-bit plugin alone (TAVIK_X86_TREE is empty)")
+  endif()
   add_custom_command(OUTPUT ${PACKAGE_SETUP}
                      COMMAND ${CMAKE_SOURCE_DIR}/scripts/make-setup.py ${PACKAGE_SETUP} ${PROJECT_VERSION}
-                             $<TARGET_FILE:TavikSongList> ${PACKAGE_INPUTS}
-                     DEPENDS TavikSongList ${SETUP_SOURCES} ${PACKAGE_INPUTS}
+                             $<TARGET_FILE:TavikSongList> ${PACKAGE_INPUTS} ${SETUP_X86_ARGS}
+                     DEPENDS TavikSongList ${SETUP_SOURCES} ${PACKAGE_INPUTS} ${SETUP_X86_DEPENDS}
                      COMMENT "Building ${SETUP_NAME}")
   add_custom_target(package_setup ALL DEPENDS ${PACKAGE_SETUP})
   file(WRITE ${CMAKE_BINARY_DIR}/dist/setup-name.txt "${SETUP_NAME}\n")

@@ -1,13 +1,13 @@
 #!/usr/bin/env python3
 """The setup program as a streamer and an administrator use it, under Wine on a virtual X display:
 
-    setup_test.py BUILD_DIR SETUP VERSION [--picture PNG]
+    setup_test.py BUILD_DIR SETUP VERSION DLL32 [--picture PNG]
 
-BUILD_DIR is build/win; SETUP the setup program built there, which holds the 64-bit plugin alone;
-VERSION the project's.
-A second setup program, with a made-up x86 DLL as its 32-bit plugin, is built here from the same
-script, to show where a 32-bit plugin goes (never shipped). In a fresh Wine prefix of the test's
-own (BUILD_DIR/setup-test/prefix):
+BUILD_DIR is build/win; SETUP the setup program built there, which holds the 64-bit plugin and
+DLL32, the 32-bit one (built in build/win32); VERSION the project's.
+A second setup program, with the 64-bit plugin alone, is built here from the same script, to show
+what a setup without the 32-bit plugin does with a 32-bit OBS. In a fresh Wine prefix of the
+test's own (BUILD_DIR/setup-test/prefix):
 
 - with no OBS anywhere, silent setup ends with 4 and writes nothing; given a folder without OBS.exe
   (/D=), with 5; the English pages, on an English system, refuse that folder on the folder page;
@@ -15,14 +15,15 @@ own (BUILD_DIR/setup-test/prefix):
   source, in "Program Files\\OBS"; a 32-bit OBS (an OBS.exe with an x86 header) in the folder the
   registry names (HKLM\\Software\\Open Broadcaster Software, 32-bit view) and another in
   "Program Files (x86)\\OBS", which the key's folder takes the place of;
-- silent setup puts the 64-bit plugin into the 64-bit OBS, leaves the 32-bit OBS alone, records
-  itself in "Programs and Features" (name, publisher, version, size) and its note and licence as
-  the zip holds them;
+- silent setup with the 64-bit plugin alone puts it into the 64-bit OBS, leaves the 32-bit OBS
+  alone, records itself in "Programs and Features" (name, publisher, version, size) and its note
+  and licence as the zip holds them;
 - while OBS.exe runs: silent setup ends with 3 and writes nothing, the Chinese pages (on a Chinese
   system) say what they will install and where and, at Install, that OBS runs; the uninstaller
   ends with 3 and removes nothing; OBS then lists the plugin in its log and shows the list;
 - while another program (the stand-in host) has the plugin loaded, setup and uninstaller end with 3;
-- setup with the 32-bit plugin puts it into the key's folder and the 64-bit one where it was;
+- the shipped setup puts the 32-bit plugin into the key's folder (not the default one) and the
+  64-bit one where it was;
 - the uninstaller, run as "Programs and Features" runs it quietly, removes both plugins, its
   folder and its entries, and nothing of OBS's: every other file of the three folders, OBS's log,
   scenes and recording included, is as it was;
@@ -168,19 +169,17 @@ class SetupRun(obs_run.Run):
             check(self.registry(key) is None, f"{what}: {key} was written")
 
 
-def build_setups(build, work, setup, version):
+def build_setups(build, work, setup, version, dll32):
     """The shipped setup program built again from the same inputs, which must give the same bytes,
-    and the same script with a made-up x86 DLL as its 32-bit plugin."""
+    and the same script with the 64-bit plugin alone."""
     inputs = [str(build / "bin" / "plugins" / PLUGIN), str(ROOT / "docs" / "install-note.txt"), str(ROOT / "LICENSE")]
     again = work / "setup-again.exe"
-    subprocess.run([str(ROOT / "scripts" / "make-setup.py"), str(again), version, *inputs], check=True)
-    check(again.read_bytes() == setup.read_bytes(), "building the setup program again gave other bytes")
-    dll = work / "x86-test-plugin.dll"
-    dll.write_bytes(pe_image(0x14C, True, b"x86 test plugin, never shipped"))
-    with_x86 = work / "setup-with-x86-test-plugin.exe"
-    subprocess.run([str(ROOT / "scripts" / "make-setup.py"), str(with_x86), version, *inputs, "--dll32", str(dll)],
+    subprocess.run([str(ROOT / "scripts" / "make-setup.py"), str(again), version, *inputs, "--dll32", str(dll32)],
                    check=True)
-    return with_x86, dll
+    check(again.read_bytes() == setup.read_bytes(), "building the setup program again gave other bytes")
+    alone = work / "setup-64-bit-alone.exe"
+    subprocess.run([str(ROOT / "scripts" / "make-setup.py"), str(alone), version, *inputs], check=True)
+    return alone
 
 
 def lay_out_32(run, windows_path, marker):
@@ -262,17 +261,17 @@ def no_obs_anywhere(run, setup):
           "English folder page, nothing written")
 
 
-def while_obs_runs(run, setup, setup_x86, version, picture):
+def while_obs_runs(run, setup, setup_alone, version, picture):
     installed = run.unix(OBS64) / "plugins" / PLUGIN
     stamp = installed.stat().st_mtime_ns
     records = run.registry(FILES_KEY)
-    code, _ = run.wine(setup_x86, "/S")
+    code, _ = run.wine(setup_alone, "/S")
     check(code == EXIT_RUNNING, f"silent setup while OBS runs ended with {code}, not {EXIT_RUNNING}")
 
     # The Chinese pages, on a Chinese system: the welcome page, the licence, what goes where, and
     # at Install, that OBS runs.
     with pages(run, setup, "zh_CN.UTF-8", "after OBS was found running"):
-        page(run, f"本程序把点歌列表插件 Tavik直播点歌 {version} 安装到这台电脑上 64 位的 OBS Classic 里")
+        page(run, f"本程序把点歌列表插件 Tavik直播点歌 {version} 安装到这台电脑上的 OBS Classic 里：64 位的 OBS 和 32 位的 OBS 都装")
         if picture:
             time.sleep(1)
             x, y, width, height = map(int, run.drive_windows("window", "Tavik", "top", "5000", "rect").split()[1:5])
@@ -286,7 +285,7 @@ def while_obs_runs(run, setup, setup_x86, version, picture):
         press(run, NEXT)
         summary = page(run, "安装程序将把 TavikSongList.dll 安装到：")
         for line in [OBS64 + r"\plugins\（64 位的 OBS Classic）", OWN_FOLDER,
-                     OBS32 + "：32 位的 OBS Classic；本安装程序只有 64 位 OBS 用的插件。"]:
+                     OBS32 + r"\plugins\（32 位的 OBS Classic）"]:
             check(line in summary, f"the summary page lacks {line!r}:\n{summary}")
         check(OBS32_DEFAULT not in summary, f"the summary names {OBS32_DEFAULT}, which the registry's folder replaces")
         press(run, NEXT)
@@ -302,7 +301,7 @@ def while_obs_runs(run, setup, setup_x86, version, picture):
           "say OBS runs, the uninstaller exit 3; nothing written or removed")
 
 
-def plugin_in_use(run, setup_x86, obs32):
+def plugin_in_use(run, setup, obs32):
     """Another program than OBS (the stand-in host) has the installed plugin loaded: setup does not
     replace it, nor does the uninstaller remove it."""
     output = run.work / "standin.txt"
@@ -312,7 +311,7 @@ def plugin_in_use(run, setup_x86, obs32):
     try:
         run.wait_for("the stand-in host did not load the plugin",
                      lambda: "loaded plugin TavikSongList.dll" in output.read_text(errors="replace"), 30)
-        code, _ = run.wine(setup_x86, "/S")
+        code, _ = run.wine(setup, "/S")
         check(code == EXIT_RUNNING, f"silent setup while the plugin is loaded ended with {code}, not {EXIT_RUNNING}")
         check(not (obs32 / "plugins" / PLUGIN).exists(), "setup installed while the plugin was loaded")
         code = uninstall_in_place(run)
@@ -328,6 +327,7 @@ def main():
     parser.add_argument("build", type=pathlib.Path)
     parser.add_argument("setup", type=pathlib.Path)
     parser.add_argument("version")
+    parser.add_argument("dll32", type=pathlib.Path)
     parser.add_argument("--picture", type=pathlib.Path)
     args = parser.parse_args()
     build = args.build.resolve()
@@ -338,7 +338,8 @@ def main():
     shutil.rmtree(run.work, ignore_errors=True)
     run.work.mkdir(parents=True)
     try:
-        setup_x86, dll_x86 = build_setups(build, run.work, setup, args.version)
+        dll_x86 = args.dll32.resolve()
+        setup_alone = build_setups(build, run.work, setup, args.version, dll_x86)
         run.prefix_ready()
         run.start_display()
         # No window manager runs on the display: Wine draws the windows' frames and captions itself.
@@ -358,8 +359,8 @@ def main():
         folders = [run.dir, obs32, obs32_default]
         before = snapshot(folders)
 
-        code, _ = run.wine(setup, "/S")
-        check(code == 0, f"silent setup ended with {code}")
+        code, _ = run.wine(setup_alone, "/S")
+        check(code == 0, f"silent setup with the 64-bit plugin alone ended with {code}")
         installed = run.dir / "plugins" / PLUGIN
         check(installed.read_bytes() == run.plugin.read_bytes(), "the 64-bit OBS's plugin is not the one built")
         check(snapshot(folders) == dict(before, **{str(installed): sha256(installed)}),
@@ -379,12 +380,12 @@ def main():
                 check((own / name).read_bytes() == z.read(name), f"{name} is not the zip's")
         check(sorted(p.name for p in own.iterdir()) ==
               ["TavikSongList-LICENSE.txt", "TavikSongList-README.txt", "uninstall.exe"], f"{own} holds more")
-        print("setup_test: silent setup: the 64-bit plugin into Program Files\\OBS\\plugins, the 32-bit OBS "
+        print("setup_test: silent setup with the 64-bit plugin alone: it goes into Program Files\\OBS\\plugins, the 32-bit OBS "
               "left alone, Programs and Features: " + ", ".join(f"{k} {entry[k]}" for k in expected))
 
         run.start_obs()
         run.remote("wait", 60000)
-        while_obs_runs(run, setup, setup_x86, args.version, picture)
+        while_obs_runs(run, setup, setup_alone, args.version, picture)
         # OBS goes on: it loads the plugin, which starts the companion and shows the list.
         run.remote("sleep", 2000, "command", obs_run.ID_TOGGLERECORDING)
         run.wait_for("the plugin did not start the companion simulator",
@@ -395,16 +396,16 @@ def main():
         print("setup_test: OBS.exe lists TavikSongList.dll among its modules and shows the list")
 
         after_obs = snapshot(folders)
-        plugin_in_use(run, setup_x86, obs32)
-        code, _ = run.wine(setup_x86, "/S")
-        check(code == 0, f"silent setup with the 32-bit plugin ended with {code}")
+        plugin_in_use(run, setup, obs32)
+        code, _ = run.wine(setup, "/S")
+        check(code == 0, f"silent setup with both plugins ended with {code}")
         check((obs32 / "plugins" / PLUGIN).read_bytes() == dll_x86.read_bytes(),
               "the 32-bit plugin did not go into the folder the registry names")
         check(installed.read_bytes() == run.plugin.read_bytes(), "the 64-bit plugin was not kept")
         check(not (obs32_default / "plugins" / PLUGIN).exists(), f"a plugin went into {OBS32_DEFAULT}")
         check(run.registry(FILES_KEY) == {OBS64 + "\\plugins\\" + PLUGIN: "64", OBS32 + "\\plugins\\" + PLUGIN: "32"},
-              "what setup with the 32-bit plugin recorded")
-        print("setup_test: setup with the 32-bit plugin: x86 into the registry's folder, x64 into Program Files\\OBS")
+              "what setup with both plugins recorded")
+        print("setup_test: setup with both plugins: x86 into the registry's folder, x64 into Program Files\\OBS")
 
         # As "Programs and Features" runs it: NSIS's uninstaller starts a copy of itself from the
         # temporary folder and returns; that copy does the work.
@@ -422,8 +423,10 @@ def main():
         installed.mkdir()
         code, _ = run.wine(setup, "/S")
         check(code == EXIT_WRITE_FAILED, f"silent setup that could not write the plugin ended with {code}")
-        check(not run.registry(FILES_KEY), "setup recorded a plugin it could not write")
-        print("setup_test: a plugin that cannot be written: exit 7, not recorded")
+        check(run.registry(FILES_KEY) == {OBS32 + "\\plugins\\" + PLUGIN: "32"},
+              "setup recorded a plugin it could not write, or not the one it wrote")
+        check((run.unix(OWN_FOLDER) / "uninstall.exe").exists(), "the plugin setup wrote has no uninstaller")
+        print("setup_test: a plugin that cannot be written: exit 7, not recorded; the one written is, with its uninstaller")
     except (Failure, obs_run.Failure, subprocess.CalledProcessError, subprocess.TimeoutExpired) as failure:
         print(f"FAILED: setup_test: {failure}")
         return 1
