@@ -88,6 +88,11 @@ void Wake(CompanionWork& w) { w.thread.EnsureRunning(Run, THREAD_PRIORITY_NORMAL
 
 }  // namespace
 
+void StartCompanionThread() {
+    const exclusive_lock hold(g_work.thread.lock);
+    Wake(g_work);
+}
+
 void LaunchCompanionInBackground() {
     {
         const exclusive_lock hold(g_work.thread.lock);

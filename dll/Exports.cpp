@@ -14,6 +14,15 @@ extern "C" bool LoadPlugin() {
         InitColorControl(g_plugin.moduleHandle);
         API->RegisterImageSourceClass(names::kPluginName, names::kSourceDisplayName, CreateSongListSource,
                                       ConfigureSongListSource);
+        // The plugin's threads start here, on the host's user-interface thread, so that no frame
+        // of the video thread makes one. One that cannot be made now is said, and the first
+        // request for it tries again.
+        try {
+            render::Start();
+            StartCompanionThread();
+        } catch (...) {
+            g_plugin.failures.Failed(HostCall::LoadPlugin);
+        }
         g_plugin.failures.Succeeded(HostCall::LoadPlugin);
         return true;
     } catch (...) {

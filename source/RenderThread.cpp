@@ -48,6 +48,11 @@ DWORD WINAPI Run(void*) {
 
 namespace render {
 
+void Start() {
+    const exclusive_lock hold(g_work.thread.lock);
+    g_work.thread.EnsureRunning(Run, THREAD_PRIORITY_BELOW_NORMAL);
+}
+
 void Join(RenderBoard::Client& client) {
     const exclusive_lock hold(g_work.thread.lock);
     g_work.board.Add(client);

@@ -1,13 +1,17 @@
 #pragma once
 // The render thread: it makes the renders the sources ask for (source/RenderBoard.h), below
 // normal priority so the host's video and encoder threads come first, and never waits on the
-// companion or the host. Made on the first request; UnloadPlugin ends it. Every function takes
+// companion or the host. LoadPlugin starts it (Start), so no frame makes a thread; a request that
+// finds none (it could not be made then) makes it. UnloadPlugin ends it. Every function takes
 // the thread's lock for a few steps of bookkeeping only, never for a render.
 #include <windows.h>
 
 #include "source/RenderBoard.h"
 
 namespace render {
+
+// Makes the thread unless it runs. Throws when it cannot be made.
+void Start();
 
 void Join(RenderBoard::Client& client);
 void Leave(RenderBoard::Client& client) noexcept;

@@ -33,24 +33,26 @@ TEST(PluginDll, LoadsThroughItsExportsAndKeepsItsModuleHandle) {
     FreeLibrary(module);
 }
 
-// An activation starts or wakes the companion on a thread of the plugin's own (the host holds
-// its scene mutex there); UnloadPlugin ends that thread, so nothing runs in the DLL once the host
-// frees it.
-TEST(PluginDll, UnloadEndsTheThreadTheCompanionIsLaunchedOn) {
+// LoadPlugin starts the plugin's two threads (the render thread, and the one the companion is
+// launched on), so an activation or a frame, where the host holds its scene mutex, makes none;
+// UnloadPlugin ends them, so nothing runs in the DLL once the host frees it.
+TEST(PluginDll, LoadStartsThePluginsThreadsAndUnloadEndsThem) {
     HMODULE module = LoadLibraryW(L"plugins\\TavikSongList.dll");
     ASSERT_NE(module, nullptr);
     auto load = reinterpret_cast<bool (*)()>(reinterpret_cast<void*>(GetProcAddress(module, "LoadPlugin")));
     auto unload = reinterpret_cast<void (*)()>(reinterpret_cast<void*>(GetProcAddress(module, "UnloadPlugin")));
     HostClearSourceClasses();
+    const long threads = ThreadsOfThisProcess();
     ASSERT_TRUE(load());
+    EXPECT_EQ(ThreadsOfThisProcess(), threads + 2);
     const HostSourceClass* songList = HostFindSourceClass(names::kPluginName);
     ASSERT_NE(songList, nullptr);
     XConfig scene;
     XElement* data = scene.GetRootElement()->CreateElement(L"歌单")->CreateElement(L"data");
-    const long threads = ThreadsOfThisProcess();
     auto* source = static_cast<ImageSource*>(songList->create(data));
     source->ActivateSource();
-    EXPECT_EQ(ThreadsOfThisProcess(), threads + 1);
+    source->RefreshFrame();  // a frame asks for its first render
+    EXPECT_EQ(ThreadsOfThisProcess(), threads + 2);
     delete source;
     unload();
     EXPECT_EQ(ThreadsOfThisProcess(), threads);
@@ -82,8 +84,8 @@ TEST(PluginDll, UnloadIsBoundedAndABlockedThreadKeepsTheModule) {
     ASSERT_TRUE(ReplaceImport(module, "shell32.dll", "ShellExecuteA", reinterpret_cast<void*>(&BlockedStart), &original));
     g_letStartGo = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     HostClearSourceClasses();
-    ASSERT_TRUE(load());
     const long threads = ThreadsOfThisProcess();
+    ASSERT_TRUE(load());
     XConfig scene;
     XElement* data = scene.GetRootElement()->CreateElement(L"歌单")->CreateElement(L"data");
     auto* source = static_cast<ImageSource*>(HostFindSourceClass(names::kPluginName)->create(data));
