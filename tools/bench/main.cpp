@@ -9,6 +9,7 @@
 #include "host/Platform.h"  // windows.h before gdiplus.h
 #include <gdiplus.h>
 #include <intrin.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -57,7 +58,11 @@ private:
     unsigned char* view;
 };
 
-const std::wstring kSettings = L"Set|宋体|42|-28672|100|-16777216|50|0|0|0|0|2|-16777216|100|0";
+// The settings line of the runs, its colour raised by `blue` units of blue.
+std::wstring SettingsLine(int blue = 0) {
+    return L"Set|宋体|42|" + std::to_wstring(-28672 + blue) + L"|100|-16777216|50|0|0|0|0|2|-16777216|100|0";
+}
+const std::wstring kSettings = SettingsLine();
 const std::wstring kOutlineSettings = L"Set|宋体|42|-28672|100|-16777216|50|0|0|0|1|2|-16777216|100|0";
 
 // A list of `lines` songs, each line followed by `variant`; `halvesSwapped` puts the second half
@@ -207,11 +212,36 @@ std::string Format(double microseconds) {
     return text;
 }
 
+// Where a machine has two CPUs for the benchmark: this thread, which runs the frames as the host's
+// video thread does, on the first (with the Wine server, which scripts/bench starts there), and
+// every other thread of the process, the plugin's render thread among them, on the second, as on
+// a streamer's PC, where the render thread runs beside the video thread. On one CPU the render
+// thread, woken by a frame's request, may run inside that frame and lengthen it. Whether the
+// threads were placed so.
+bool PlaceThreads() {
+    DWORD_PTR allowed = 0, present = 0;
+    if (!GetProcessAffinityMask(GetCurrentProcess(), &allowed, &present) || (allowed & 3) != 3) return false;
+    if (!SetThreadAffinityMask(GetCurrentThread(), 1)) return false;
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    bool placed = true;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID != GetCurrentProcessId() || entry.th32ThreadID == GetCurrentThreadId()) continue;
+        const HANDLE thread = OpenThread(THREAD_SET_INFORMATION | THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID);
+        if (!thread || !SetThreadAffinityMask(thread, 2)) placed = false;
+        if (thread) CloseHandle(thread);
+    }
+    CloseHandle(snapshot);
+    return placed;
+}
+
 // When and where the figures were taken, for the head of the table: the date (UTC), the processor
 // (its brand string, and whether it runs under a hypervisor), how many logical CPUs the machine
-// has and how many this process may run on (scripts/bench pins it to one), the Wine version when
-// there is one, and the counts the rows were measured with.
-std::string TakenLine(const SYSTEMTIME& at, int frames, int calls) {
+// has and where the benchmark's threads ran, the Wine version when there is one, and the counts
+// the rows were measured with.
+std::string TakenLine(const SYSTEMTIME& at, bool placed, int frames, int calls) {
     int info[4] = {};
     char brand[49] = {};
     __cpuid(info, static_cast<int>(0x80000000));
@@ -232,8 +262,13 @@ std::string TakenLine(const SYSTEMTIME& at, int frames, int calls) {
     GetSystemInfo(&system);
     DWORD_PTR allowed = 0, present = 0;
     GetProcessAffinityMask(GetCurrentProcess(), &allowed, &present);
-    int pinned = 0;
-    for (; allowed; allowed &= allowed - 1) ++pinned;
+    int usable = 0;
+    for (; allowed; allowed &= allowed - 1) ++usable;
+    char where[96];
+    if (placed)
+        std::snprintf(where, sizeof where, "the frames on one CPU, the render thread on another");
+    else
+        std::snprintf(where, sizeof where, "the benchmark on %d of them", usable);
 
     using WineVersion = const char*(__cdecl*)();
     const auto wineVersion = reinterpret_cast<WineVersion>(
@@ -241,10 +276,10 @@ std::string TakenLine(const SYSTEMTIME& at, int frames, int calls) {
 
     char line[512];
     std::snprintf(line, sizeof line,
-                  "Taken %04u-%02u-%02u %02u:%02u UTC on %s (%s%lu logical CPUs, the benchmark on %d of them), "
+                  "Taken %04u-%02u-%02u %02u:%02u UTC on %s (%s%lu logical CPUs, %s), "
                   "%s%s; every row over %d frames or %d calls.\n",
                   at.wYear, at.wMonth, at.wDay, at.wHour, at.wMinute, cpu.c_str(),
-                  virtualMachine ? "a virtual machine, " : "", system.dwNumberOfProcessors, pinned,
+                  virtualMachine ? "a virtual machine, " : "", system.dwNumberOfProcessors, where,
                   wineVersion ? "under Wine " : "on Windows", wineVersion ? wineVersion() : "", frames, calls);
     return line;
 }
@@ -264,6 +299,8 @@ int main(int argc, char** argv) {
     Gdiplus::GdiplusStartupInput input;
     ULONG_PTR token = 0;
     Gdiplus::GdiplusStartup(&token, &input, nullptr);
+    render::Start();  // as LoadPlugin does; then its thread is placed with the others
+    const bool placed = PlaceThreads();
     HostSetLogEcho(false);
 
     Block block;
@@ -361,8 +398,12 @@ int main(int argc, char** argv) {
             double video = 0.0, synchronous = 0.0, render = 0.0;
             for (int half = 0; half < 2; ++half) {
                 const std::wstring* list = c.pair[half];
-                // Without a settings line each source keeps the look its element holds.
-                block.Write(c.fourLooks ? *list : kSettings + L"|" + *list);
+                // Without a settings line each source keeps the look its element holds. With
+                // one, each change of each case has a colour of its own, so it is a render no
+                // source has had (the renders kept for sources that ask again are shared by all
+                // the cases' sources), and its size is the list's.
+                const int blue = (2 * i + half) % 32 * 8 + static_cast<int>(&c - cases);
+                block.Write(c.fourLooks ? *list : SettingsLine(blue) + L"|" + *list);
                 double start = Now();
                 c.async->Frame();
                 video += Now() - start;
@@ -487,7 +528,7 @@ int main(int argc, char** argv) {
 
     // One Markdown text for the console and the file: when and where, the table, and the ratios
     // the targets are stated in, as a list.
-    std::string table = TakenLine(startedAt, frames, calls) +
+    std::string table = TakenLine(startedAt, placed, frames, calls) +
                         "\n| measured (Wine, 20-line list, 42 px) | median | p95 |\n|---|---|---|\n";
     for (const Row& r : g_rows)
         table += "| " + r.what + " | " + Format(r.figures.median) + " | " + Format(r.figures.p95) + " |\n";
