@@ -3,9 +3,10 @@
 // so that neither the host's video thread (which holds the scene mutex for a whole frame) nor
 // its user-interface thread ever does: waking or starting the companion for an activation, the
 // 1230 of a hotkey release, and registering and removing the companion's hotkey. LoadPlugin starts
-// it, so no frame makes a thread; a request that finds none makes it. UnloadPlugin ends it. In one turn it first brings the hotkey to what was last
-// asked for, then sends a release's 1230, then launches, so neither a launch nor a busy
-// companion holds the hotkey's registration up for long.
+// it, so no frame makes a thread; a request that finds none makes it. UnloadPlugin ends it. In
+// one turn it first brings the hotkey to what was last asked for, then sends a release's 1230,
+// then launches, so neither a launch nor a busy companion holds the hotkey's registration up for
+// long.
 #include "host/HostApi.h"
 
 // Makes the thread unless it runs. Throws when it cannot be made.
